@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+namespace platform {
+
+// Private messages start at this number, as WM_APP does.
+constexpr std::uint32_t kAppMessageBase = 0x8000;
+
+struct Message {
+  std::uint32_t message = 0;
+  std::uintptr_t wparam = 0;
+  std::intptr_t lparam = 0;
+  friend bool operator==(const Message&, const Message&) = default;
+};
+
+// Where a part reports to its owner. Post never waits for the owner to handle
+// the message and may be called from any thread.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  virtual void Post(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) = 0;
+};
+
+// Keeps every posted message; for tests and command-line tools.
+class RecordingSink : public MessageSink {
+ public:
+  void Post(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override;
+  std::vector<Message> Messages() const;
+  std::vector<Message> MessagesOf(std::uint32_t message) const;
+  // Waits until a message with this number has been posted.
+  bool WaitFor(std::uint32_t message, std::chrono::milliseconds timeout) const;
+  void Clear();
+
+ private:
+  mutable std::mutex lock_;
+  mutable std::condition_variable posted_;
+  std::vector<Message> messages_;
+};
+
+}  // namespace platform

@@ -1,0 +1,207 @@
+#include "recording/SensorBlock.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "platform/ByteOrder.h"
+#include "recording/LenientNumber.h"
+
+namespace recording {
+namespace {
+
+constexpr std::size_t kRecordsPerBatch = 512;
+constexpr std::size_t kChainOffset = 34;
+
+float Thousandths(const std::uint8_t* field, std::size_t width) {
+  double v = LenientNumber(reinterpret_cast<const char*>(field), width);
+  // Keep absurd exponents finite.
+  if (v > FLT_MAX) v = FLT_MAX;
+  if (v < -FLT_MAX) v = -FLT_MAX;
+  return static_cast<float>(v) / 1000.0f;
+}
+
+int SmallField(const std::uint8_t* field, std::size_t width) {
+  const double v = LenientNumber(reinterpret_cast<const char*>(field), width);
+  if (!(v > -1e6 && v < 1e6)) return 0;
+  return static_cast<int>(v);
+}
+
+// ddmm.mmmm (or dddmm.mmmm) to degrees.
+double Degrees(const std::uint8_t* field, std::size_t width, std::uint8_t hemisphere) {
+  const double v = LenientNumber(reinterpret_cast<const char*>(field), width);
+  double degrees;
+  if (std::fabs(v) < 9e15) {
+    degrees = static_cast<double>(static_cast<std::int64_t>(v) / 100);
+  } else {
+    degrees = std::trunc(v / 100.0);
+  }
+  const double minutes = std::fmod(v, 100.0);
+  return (minutes / 60.0 + degrees) * (hemisphere != 0 ? 1.0 : -1.0);
+}
+
+std::int32_t EventOf(const std::uint8_t* r) {
+  if (r[75] == 'D') return 6;
+  if (r[72] == 'D') return 5;
+  if (r[76] == 'D') return 7;
+  switch (r[74]) {
+    case 'H': return 11;
+    case 'A': return 12;
+    case 'B': return 13;
+    default: return -1;
+  }
+}
+
+std::int32_t AxisOf(std::uint8_t letter) {
+  switch (letter) {
+    case 'X': return 1;
+    case 'Y': return 2;
+    case 'Z': return 3;
+    default: return 0;
+  }
+}
+
+void DecodeOneHeader(const std::uint8_t* h, SensorDataHeader* out) {
+  out->mode = static_cast<char>(h[16]);
+  if (out->mode == 'M' || out->mode == 'D') {
+    out->a = Thousandths(h + 0, 4);
+    out->b = Thousandths(h + 4, 4);
+    out->c = Thousandths(h + 8, 4);
+    out->d = Thousandths(h + 12, 4);
+  } else {
+    out->a = out->b = out->c = out->d = -1.0f;
+  }
+  std::memcpy(out->version.data(), h + 17, 6);
+  out->quality = static_cast<char>(h[23]);
+  out->letter24 = static_cast<char>(h[24]);
+  out->rate = static_cast<char>(h[25]);
+}
+
+bool ChainFollows(const std::uint8_t* h, std::size_t available) {
+  return available >= kChainOffset + kHeaderSize && h[30] == '@' && h[31] == 'C' && h[32] == 'S' && h[33] >= 'A' &&
+         h[33] <= 'Z';
+}
+
+}  // namespace
+
+std::size_t DecodeHeader(const std::uint8_t* h, std::size_t available, SensorDataHeader* out) {
+  if (available < kHeaderSize) return 0;
+  std::size_t decoded = 0;
+  for (;;) {
+    DecodeOneHeader(h, out);
+    decoded += kHeaderSize;
+    if (!ChainFollows(h, available)) break;
+    h += kChainOffset;
+    available -= kChainOffset;
+  }
+  return decoded;
+}
+
+platform::SystemTime RecordTimeCache::Convert(const std::uint8_t* r) {
+  std::uint8_t key[15];
+  std::memcpy(key, r + 31, 12);
+  std::memcpy(key + 12, r + 44, 3);
+  if (valid_ && std::memcmp(key, key_, sizeof key) == 0) return value_;
+
+  const auto two = [r](int at) { return SmallField(r + at, 2); };
+  std::int64_t seconds =
+      platform::LocalFieldsToUnixSeconds(2000 + two(31), two(33), two(35), two(37), two(39), two(41)).value_or(0);
+  if (r[44] != '*') seconds += SmallField(r + 44, 3);
+  auto local = platform::UnixSecondsToLocalTime(seconds);
+  if (!local) local = platform::UnixSecondsToLocalTime(0);
+
+  std::memcpy(key_, key, sizeof key);
+  valid_ = true;
+  value_ = local.value_or(platform::SystemTime{});
+  return value_;
+}
+
+void DecodeRecord(const std::uint8_t* r, std::int32_t index, float period, RecordTimeCache& cache, GpsSample* gps,
+                  AccelSample* accel) {
+  const auto time = static_cast<std::int32_t>(static_cast<float>(index) * period);
+  gps->index = index;
+  gps->time = time;
+  gps->fix_valid = r[5] == 'A' ? 1 : 0;
+  gps->accel_link = nullptr;
+  gps->speed = LenientNumber(reinterpret_cast<const char*>(r + 27), 4);
+  gps->latitude = Degrees(r + 6, 9, r[15]);
+  gps->longitude = Degrees(r + 16, 10, r[26]);
+  gps->direction = 0.0;
+  gps->date_time = cache.Convert(r);
+
+  accel->index = index;
+  accel->time = time;
+  accel->x = Thousandths(r + 57, 5);
+  accel->y = Thousandths(r + 62, 5);
+  accel->z = Thousandths(r + 67, 5);
+  accel->event = EventOf(r);
+  accel->axis = AxisOf(r[73]);
+  accel->flag = r[77] == 'D' ? 8 : 0;
+  accel->extra = r[122];
+  accel->gps_link = nullptr;
+  accel->assist_group = 0;
+  accel->assist_code = 0;
+}
+
+bool DecodeBlock(const BlockReader& read, std::size_t available, DecodedBlock* out, std::string* why) {
+  auto fail = [why](const char* reason) {
+    if (why) *why = reason;
+    return false;
+  };
+  // The header, its count and room for chained headers.
+  std::uint8_t head[kHeaderSize + 2 + 8 * kChainOffset];
+  const std::size_t head_bytes = std::min(sizeof head, available);
+  if (head_bytes < kHeaderSize + 2) return fail("the sensor data block is cut short in its header");
+  if (!read(0, head, head_bytes)) return fail("read error in the sensor data header");
+  DecodeHeader(head, head_bytes, &out->header);
+  out->period = out->header.RecordPeriod();
+
+  const std::uint16_t count = platform::LoadBE16(head + kHeaderSize);
+  const bool until_end = count == kCountUntilEnd;
+  const std::size_t first = kHeaderSize + 2;
+  const std::size_t room = (available - first) / kRecordSize;  // whole records that fit
+  if (!until_end && count > room) return fail("the record count runs past the end of the sensor data");
+  const std::size_t limit = until_end ? room : count;
+
+  out->gps.resize(limit);
+  out->accel.resize(limit);
+  std::vector<std::uint8_t> batch(kRecordsPerBatch * kRecordSize);
+  RecordTimeCache cache;
+  std::size_t decoded = 0;
+  while (decoded < limit) {
+    const std::size_t n = std::min(kRecordsPerBatch, limit - decoded);
+    if (!read(first + decoded * kRecordSize, batch.data(), n * kRecordSize)) {
+      out->gps.clear();
+      out->accel.clear();
+      return fail("read error in the sensor data records (file truncated or medium removed)");
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint8_t* r = batch.data() + i * kRecordSize;
+      if (std::memcmp(r, kBlockEnd, kMarkerSize) == 0) {
+        if (until_end) {
+          out->gps.resize(decoded);
+          out->accel.resize(decoded);
+          return true;
+        }
+        out->gps.clear();
+        out->accel.clear();
+        return fail("the end marker comes before the record count was reached");
+      }
+      const auto index = static_cast<std::int32_t>(decoded);
+      DecodeRecord(r, index, out->period, cache, &out->gps[decoded], &out->accel[decoded]);
+      ++decoded;
+    }
+  }
+  return true;
+}
+
+bool DecodeBlock(const std::uint8_t* p, std::size_t available, DecodedBlock* out, std::string* why) {
+  return DecodeBlock(
+      [p](std::size_t offset, void* dst, std::size_t n) {
+        std::memcpy(dst, p + offset, n);
+        return true;
+      },
+      available, out, why);
+}
+
+}  // namespace recording

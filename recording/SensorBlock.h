@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "recording/SensorSamples.h"
+
+namespace recording {
+
+// Layout of the sensor data block.
+inline constexpr char kBlockStart[] = "CSMDAT";
+inline constexpr char kBlockEnd[] = "CSMEND";
+inline constexpr std::size_t kMarkerSize = 6;
+inline constexpr std::size_t kHeaderSize = 26;
+inline constexpr std::size_t kRecordSize = 124;
+// Offset of the first record from the first byte of the marker.
+inline constexpr std::size_t kRecordsOffset = kMarkerSize + kHeaderSize + 2;
+inline constexpr std::uint16_t kCountUntilEnd = 0xFFFF;
+
+// Decodes the header at h (26 bytes) and any header chained after "@CS?".
+// available is the number of bytes readable at h. Returns the bytes of
+// headers decoded (26 per header).
+std::size_t DecodeHeader(const std::uint8_t* h, std::size_t available, SensorDataHeader* out);
+
+// Decodes one record's GPS and acceleration parts. time_cache speeds up
+// consecutive records of the same second; pass the same one for a block.
+class RecordTimeCache {
+ public:
+  platform::SystemTime Convert(const std::uint8_t* record);
+
+ private:
+  std::uint8_t key_[15] = {};
+  bool valid_ = false;
+  platform::SystemTime value_;
+};
+
+void DecodeRecord(const std::uint8_t* record, std::int32_t index, float period, RecordTimeCache& cache,
+                  GpsSample* gps, AccelSample* accel);
+
+struct DecodedBlock {
+  SensorDataHeader header;
+  float period = 100.0f;
+  std::vector<GpsSample> gps;
+  std::vector<AccelSample> accel;
+};
+
+// Copies n bytes at offset (counted from the first header byte) into dst;
+// false on a read error. Mapped files are read through such copies so that a
+// file that vanishes under the decode fails it instead of faulting.
+using BlockReader = std::function<bool(std::size_t offset, void* dst, std::size_t n)>;
+
+// Decodes the block whose header starts right after "CSMDAT". available
+// counts the bytes readable from there. Fails, with the reason, on an end
+// marker before the count was reached, a count that runs past the available
+// bytes, or a read error.
+bool DecodeBlock(const BlockReader& read, std::size_t available, DecodedBlock* out, std::string* why);
+bool DecodeBlock(const std::uint8_t* p, std::size_t available, DecodedBlock* out, std::string* why);
+
+}  // namespace recording

@@ -1,0 +1,130 @@
+// Prints what the viewer reads from recordings and sensor data files.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "recording/BoxTree.h"
+#include "recording/CompanionPath.h"
+#include "recording/MappedFileReader.h"
+#include "recording/SensorDataFile.h"
+
+namespace {
+
+void PrintNode(const recording::BoxNode& node) {
+  if (node.depth > 0) {
+    std::printf("%*s%-4s  offset %llu  size %llu  depth %d%s\n", 2 * (node.depth - 1), "", node.type,
+                static_cast<unsigned long long>(node.payload_offset - 8),
+                static_cast<unsigned long long>(node.payload_size + 8), node.depth,
+                node.has_raw_payload ? (node.loaded_size ? "  (leaf)" : "  (leaf, not loaded)") : "");
+  }
+  for (const auto& child : node.children) PrintNode(child);
+}
+
+std::string Time(const platform::SystemTime& t) {
+  char s[64];
+  std::snprintf(s, sizeof s, "%04u-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return s;
+}
+
+const char* EventName(int event) {
+  switch (event) {
+    case 5: return "user mark";
+    case 6: return "emergency recording";
+    case 7: return "parking monitoring";
+    case 11: return "drive assist H";
+    case 12: return "drive assist A";
+    case 13: return "drive assist B";
+    default: return "event";
+  }
+}
+
+bool PrintData(const std::filesystem::path& path) {
+  recording::SensorDataFile data;
+  if (!data.Load(path)) {
+    std::fprintf(stderr, "brennovale-info: %s\n", data.last_error().c_str());
+    return false;
+  }
+  const auto& h = data.header();
+  std::printf("sensor data %s\n", path.string().c_str());
+  std::printf("  header: thresholds %.3f %.3f %.3f %.3f, mode '%c', firmware %.6s, quality '%c', rate '%c' (%.3f ms)\n",
+              h.a, h.b, h.c, h.d, h.mode ? h.mode : ' ', h.version.data(), h.quality ? h.quality : ' ',
+              h.rate ? h.rate : ' ', data.record_period());
+  std::printf("  records: %zu\n", data.gps().size());
+  if (data.gps().empty()) return true;
+  const auto& first = data.gps().front();
+  const auto& last = data.gps().back();
+  std::printf("  first fix: %s  %.6f %.6f  %s\n", Time(first.date_time).c_str(), first.latitude, first.longitude,
+              first.fix_valid ? "valid" : "no fix");
+  std::printf("  last fix:  %s  %.6f %.6f  %s\n", Time(last.date_time).c_str(), last.latitude, last.longitude,
+              last.fix_valid ? "valid" : "no fix");
+  double lo = first.speed, hi = first.speed, g = 0.0;
+  for (const auto& s : data.gps()) {
+    lo = std::min(lo, s.speed);
+    hi = std::max(hi, s.speed);
+  }
+  for (const auto& a : data.accel()) g = std::max({g, std::fabs(a.x), std::fabs(a.y), std::fabs(a.z)});
+  std::printf("  speed: %.0f to %.0f km/h\n  largest |G|: %.3f\n", lo, hi, g);
+  for (const auto& a : data.accel()) {
+    if (a.event >= 0 || a.axis != 0 || a.flag != 0) {
+      std::printf("  record %d at %d ms: %s%s%s  x %.3f y %.3f z %.3f\n", a.index, a.time,
+                  a.event >= 0 ? EventName(a.event) : "", a.axis ? " axis " : "",
+                  a.axis ? std::string(1, "?XYZ"[a.axis]).c_str() : "", a.x, a.y, a.z);
+    }
+  }
+  return true;
+}
+
+bool PrintVideo(const std::filesystem::path& path) {
+  auto tree = recording::BoxTree::Open(path, false);
+  if (!tree) {
+    std::fprintf(stderr, "brennovale-info: %s\n", tree.error().c_str());
+    return false;
+  }
+  std::printf("recording %s (%llu bytes)\n", path.string().c_str(),
+              static_cast<unsigned long long>((*tree)->file_size()));
+  PrintNode((*tree)->root());
+  const auto size = (*tree)->GetFrameSize();
+  std::printf("  frame size %dx%d, frame count %d, frame rate %.3f\n", size.width, size.height,
+              (*tree)->GetFrameCount(), (*tree)->GetFrameRate());
+  auto timing = recording::ReadRecordingTiming(path);
+  if (!timing) {
+    std::fprintf(stderr, "brennovale-info: %s\n", timing.error().c_str());
+    return false;
+  }
+  std::printf("  duration %.3f s, frame duration %.3f ms\n", timing->duration_seconds, timing->frame_duration_ms);
+  const auto data = recording::DataPath(path);
+  if (recording::IsDataFile(data)) return PrintData(data);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: brennovale-info FILE...\n");
+    return 2;
+  }
+  int status = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::filesystem::path path = argv[i];
+    bool ok;
+    if (recording::IsRecording(path)) {
+      ok = PrintVideo(path);
+    } else if (recording::IsDataFile(path)) {
+      ok = PrintData(path);
+    } else {
+      std::error_code ec;
+      if (!std::filesystem::exists(path, ec)) {
+        std::fprintf(stderr, "brennovale-info: %s: no such file\n", path.string().c_str());
+      } else if (std::filesystem::is_directory(path, ec)) {
+        std::fprintf(stderr, "brennovale-info: %s: is a folder, not a file\n", path.string().c_str());
+      } else {
+        std::fprintf(stderr, "brennovale-info: %s: neither a recording nor a sensor data file\n", path.string().c_str());
+      }
+      ok = false;
+    }
+    if (!ok) status = 1;
+  }
+  return status;
+}
