@@ -1,5 +1,6 @@
 #include "platform/GuardedMemory.h"
 
+#include <atomic>
 #include <csetjmp>
 #include <csignal>
 #include <cstring>
@@ -8,7 +9,9 @@
 namespace platform {
 namespace {
 
-thread_local sigjmp_buf* t_active_guard = nullptr;
+// volatile: the compiler must not move or drop the stores around memcpy,
+// which it otherwise knows cannot read this variable.
+thread_local sigjmp_buf* volatile t_active_guard = nullptr;
 struct sigaction g_previous_handler;
 std::once_flag g_install_once;
 
@@ -48,7 +51,9 @@ __attribute__((noinline)) bool CopyUnderGuard(void* dst, const void* src, std::s
     return false;
   }
   t_active_guard = &jump;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   std::memcpy(dst, src, n);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   t_active_guard = outer;
   return true;
 }

@@ -125,7 +125,11 @@ bool MappedFileReader::LocateByPattern(ScanTarget& target) {
       target.match = 0;
       window.Unmap();
       platform::MappedView view = MapView(p + 1, kHandlerView);
-      const bool ok = view.valid() && target.handler && target.handler(LocatedBytes{view, 0});
+      if (!view.valid()) {
+        return Fail(path_.string() + ": the file is cut short after '" +
+                    std::string(reinterpret_cast<const char*>(target.key.data()), static_cast<std::size_t>(target.key_length)) + "'");
+      }
+      const bool ok = target.handler && target.handler(LocatedBytes{view, 0});
       if (ok) ++records_found_;
       return ok;
     }

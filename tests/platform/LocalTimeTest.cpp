@@ -1,0 +1,67 @@
+#include "platform/LocalTime.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace platform {
+namespace {
+
+class InTimeZone : public ::testing::Test {
+ protected:
+  void Use(const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  void TearDown() override {
+    if (saved_) {
+      setenv("TZ", saved_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+  std::optional<std::string> saved_ = std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
+};
+
+TEST_F(InTimeZone, LocalFieldsRollOverAndComeBackAsLocalTime) {
+  Use("Asia/Tokyo");
+  auto seconds = LocalFieldsToUnixSeconds(2024, 2, 29, 23, 59, 69);
+  ASSERT_TRUE(seconds);
+  EXPECT_EQ(*seconds, 1709218809);  // 2024-03-01 00:00:09 +09:00
+  auto local = UnixSecondsToLocalTime(*seconds);
+  ASSERT_TRUE(local);
+  EXPECT_EQ(local->month, 3);
+  EXPECT_EQ(local->day, 1);
+  EXPECT_EQ(local->second, 9);
+  auto month13 = LocalFieldsToUnixSeconds(2024, 13, 1, 0, 0, 0);
+  ASSERT_TRUE(month13);
+  EXPECT_EQ(UnixSecondsToLocalTime(*month13)->year, 2025);
+}
+
+TEST_F(InTimeZone, UtcEpoch) {
+  Use("UTC");
+  EXPECT_EQ(LocalFieldsToUnixSeconds(1970, 1, 1, 0, 0, 0).value(), 0);
+  EXPECT_EQ(LocalFieldsToUnixSeconds(1969, 12, 31, 23, 59, 59).value(), -1) << "-1 is a time, not a failure";
+  const SystemTime t = UnixSecondsToLocalTime(0).value();
+  EXPECT_EQ(t.year, 1970);
+  EXPECT_EQ(t.day_of_week, 4);
+}
+
+TEST(CalendarSeconds, CountAcrossDaysAndMonths) {
+  SystemTime a{2024, 2, 0, 29, 23, 59, 30, 0};
+  SystemTime b{2024, 3, 0, 1, 0, 0, 30, 0};
+  EXPECT_EQ(CalendarSecondsBetween(a, b), 60);
+  EXPECT_EQ(CalendarSecondsBetween(b, a), -60);
+}
+
+TEST(FileTimes, LastWriteIsLocal) {
+  const auto t = FileLastWriteLocalTime("/");
+  ASSERT_TRUE(t);
+  EXPECT_GE(t->year, 1970);
+  EXPECT_FALSE(FileLastWriteLocalTime("/nonexistent/file"));
+}
+
+}  // namespace
+}  // namespace platform

@@ -38,6 +38,14 @@ constexpr PlannedRecording kPlan[] = {
 // Recordings past the plan continue the drive as continuous ones.
 constexpr PlannedRecording kMore = {"Normal", "A__", 60, Event::kNone};
 
+const PlannedRecording& PlanAt(std::size_t n) { return n < std::size(kPlan) ? kPlan[n] : kMore; }
+
+int FrameCount(double seconds, double fps) {
+  std::uint32_t timescale = 0, delta = 0;
+  RateToTimescale(fps, &timescale, &delta);
+  return std::max(1, static_cast<int>(std::lround(seconds * timescale / delta)));
+}
+
 struct Civil {
   int year, month, day, hour, minute, second;
 };
@@ -78,7 +86,7 @@ platform::Expected<int> WriteVideo(const std::filesystem::path& path, const Card
                                    std::int64_t start, std::uint64_t padding) {
   std::uint32_t timescale = 0, delta = 0;
   RateToTimescale(fps, &timescale, &delta);
-  const int frames = std::max(1, static_cast<int>(std::lround(o.seconds * timescale / delta)));
+  const int frames = FrameCount(o.seconds, fps);
   EncoderSettings settings;
   settings.width = o.width;
   settings.height = o.height;
@@ -142,6 +150,27 @@ void RateToTimescale(double fps, std::uint32_t* timescale, std::uint32_t* delta)
   }
 }
 
+std::vector<WrittenRecording> PlanSampleCard(const std::filesystem::path& root, const CardOptions& o) {
+  std::vector<WrittenRecording> plan;
+  std::int64_t start = 0;
+  const int sequence_base = 100 + static_cast<int>(o.seed % 800);
+  for (int n = 0; n < o.recordings; ++n) {
+    const PlannedRecording& p = PlanAt(static_cast<std::size_t>(n));
+    start += n == 0 ? 0 : p.gap_seconds;
+    WrittenRecording rec;
+    rec.base_name = BaseName(p.trigger, CivilAt(start), sequence_base + n);
+    const std::filesystem::path folder = root / p.folder;
+    rec.main_path = folder / "Main" / (rec.base_name + "M.MOV");
+    rec.sub_path = folder / "Sub_" / (rec.base_name + "S.MOV");
+    rec.data_path = folder / "Data" / (rec.base_name + "D.ADA");
+    rec.main_frames = FrameCount(o.seconds, o.fps);
+    rec.sub_frames = FrameCount(o.seconds, o.sub_fps > 0 ? o.sub_fps : o.fps);
+    rec.records = static_cast<int>(std::lround(o.seconds * o.sensor_hz));
+    plan.push_back(std::move(rec));
+  }
+  return plan;
+}
+
 platform::Expected<std::vector<WrittenRecording>> WriteSampleCard(const std::filesystem::path& root,
                                                                   const CardOptions& o) {
   using Result = platform::Expected<std::vector<WrittenRecording>>;
@@ -159,32 +188,22 @@ platform::Expected<std::vector<WrittenRecording>> WriteSampleCard(const std::fil
 
   DriveModel drive(o.seed);
   std::mt19937 random(o.seed * 7919u + 17u);
-  std::vector<WrittenRecording> written;
+  std::vector<WrittenRecording> written = PlanSampleCard(root, o);
   std::int64_t start = 0;
-  const int sequence_base = 100 + static_cast<int>(o.seed % 800);
-  for (int n = 0; n < o.recordings; ++n) {
-    const PlannedRecording& plan = n < static_cast<int>(std::size(kPlan)) ? kPlan[n] : kMore;
+  for (std::size_t n = 0; n < written.size(); ++n) {
+    const PlannedRecording& plan = PlanAt(n);
     start += n == 0 ? 0 : plan.gap_seconds;
-    const Civil civil = CivilAt(start);
-    const std::string base = BaseName(plan.trigger, civil, sequence_base + n);
-    const std::filesystem::path folder = root / plan.folder;
-    WrittenRecording rec;
-    rec.base_name = base;
-    rec.main_path = folder / "Main" / (base + "M.MOV");
-    rec.sub_path = folder / "Sub_" / (base + "S.MOV");
-    rec.data_path = folder / "Data" / (base + "D.ADA");
+    const WrittenRecording& rec = written[n];
 
     auto main_frames = WriteVideo(rec.main_path, o, o.fps, Camera::kFront, start, o.pad_mdat);
     if (!main_frames) return Result::Failure(main_frames.error());
     auto sub_frames = WriteVideo(rec.sub_path, o, o.sub_fps > 0 ? o.sub_fps : o.fps, Camera::kRear, start, 0);
     if (!sub_frames) return Result::Failure(sub_frames.error());
-    rec.main_frames = *main_frames;
-    rec.sub_frames = *sub_frames;
 
     SensorHeaderFields header;
     header.rate = o.sensor_hz == 15 ? 'T' : 'N';
     const bool parked = std::string_view(plan.folder) == "Parking";
-    const int count = static_cast<int>(std::lround(o.seconds * o.sensor_hz));
+    const int count = rec.records;
     const int event_at = count * 2 / 5;
     std::vector<std::array<std::uint8_t, 124>> records;
     for (int i = 0; i < count; ++i) {
@@ -237,8 +256,6 @@ platform::Expected<std::vector<WrittenRecording>> WriteSampleCard(const std::fil
     if (!WriteFile(rec.data_path, FormatBlock(header, records))) {
       return Result::Failure(rec.data_path.string() + ": write error");
     }
-    rec.records = count;
-    written.push_back(std::move(rec));
   }
   return written;
 }

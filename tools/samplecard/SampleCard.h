@@ -37,6 +37,10 @@ struct WrittenRecording {
 platform::Expected<std::vector<WrittenRecording>> WriteSampleCard(const std::filesystem::path& root,
                                                                   const CardOptions& options);
 
+// The names, paths and counts WriteSampleCard gives for these options,
+// without writing anything.
+std::vector<WrittenRecording> PlanSampleCard(const std::filesystem::path& root, const CardOptions& options);
+
 // Timescale and sample delta for a frame rate: 30 -> 30000/1000,
 // 29.97 -> 30000/1001, 27.5 -> 27500/1000.
 void RateToTimescale(double fps, std::uint32_t* timescale, std::uint32_t* delta);

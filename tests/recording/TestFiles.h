@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/samplecard/SampleCard.h"
+
+namespace testfiles {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A folder under the system temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
+Bytes ReadFile(const std::filesystem::path& path);
+
+// A box with a 32-bit size computed from its payload.
+Bytes Box(std::string_view type, const Bytes& payload);
+// A box whose size field says something else than its bytes.
+Bytes BoxWithSize(std::uint32_t size, std::string_view type, const Bytes& payload);
+Bytes Concat(std::initializer_list<Bytes> parts);
+Bytes BE32(std::uint32_t v);
+Bytes Text(std::string_view s);
+Bytes Zeros(std::size_t n);
+
+// A minimal recording: ftyp, mdat (holding the given bytes), moov with mvhd
+// and one trak whose stbl has stts.
+Bytes MiniRecording(std::uint32_t timescale, std::uint32_t duration, std::uint32_t frames, std::uint32_t delta,
+                    const Bytes& media = Bytes(64, 0xAB));
+
+// A small card made once per test program (3 recordings, 2 s, 10 Hz), shared.
+const std::vector<samplecard::WrittenRecording>& SharedCard();
+
+// Runs a shell command; returns its standard output, and its exit status in status.
+std::string Run(const std::string& command, int* status = nullptr);
+
+}  // namespace testfiles
