@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -29,6 +30,25 @@ std::optional<std::int64_t> LocalFieldsToUnixSeconds(int year, int month, int da
 
 // Seconds since the epoch as local date and time. Empty when out of range.
 std::optional<SystemTime> UnixSecondsToLocalTime(std::int64_t seconds);
+
+// The two conversions above for many nearby times, as a long sensor log
+// needs them: the zone's offset is looked up once per hour and reused while
+// it is the same at both ends of that hour, so the result always equals the
+// plain conversion. One converter per thread.
+class LocalTimeConverter {
+ public:
+  std::optional<std::int64_t> FieldsToUnixSeconds(int year, int month, int day, int hour, int minute, int second);
+  std::optional<SystemTime> ToLocalTime(std::int64_t seconds);
+
+ private:
+  struct HourOffset {
+    std::int64_t hour = INT64_MIN;  // hour number the offset was found for
+    bool uniform = false;           // the same offset holds for the whole hour
+    std::int64_t offset = 0;
+  };
+  HourOffset to_unix_;
+  HourOffset to_local_;
+};
 
 // The file's last modification time as local date and time.
 std::optional<SystemTime> FileLastWriteLocalTime(const std::filesystem::path& path);

@@ -62,7 +62,6 @@ class BoxTree {
   std::shared_ptr<platform::FileMapping> mapping_;
   std::filesystem::path path_;
   std::uint64_t file_size_ = 0;
-  std::uint64_t view_slack_ = 0;
   std::uint64_t granularity_ = 0;
   BoxNode root_;
   std::uint64_t root_size_ = 0;

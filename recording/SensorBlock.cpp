@@ -105,9 +105,9 @@ platform::SystemTime RecordTimeCache::Convert(const std::uint8_t* r) {
 
   const auto two = [r](int at) { return SmallField(r + at, 2); };
   std::int64_t seconds =
-      platform::LocalFieldsToUnixSeconds(2000 + two(31), two(33), two(35), two(37), two(39), two(41)).value_or(0);
+      converter_.FieldsToUnixSeconds(2000 + two(31), two(33), two(35), two(37), two(39), two(41)).value_or(0);
   if (r[44] != '*') seconds += SmallField(r + 44, 3);
-  auto local = platform::UnixSecondsToLocalTime(seconds);
+  auto local = converter_.ToLocalTime(seconds);
   if (!local) local = platform::UnixSecondsToLocalTime(0);
 
   std::memcpy(key_, key, sizeof key);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/LocalTime.h"
 #include "recording/SensorSamples.h"
 
 namespace recording {
@@ -35,6 +36,7 @@ class RecordTimeCache {
   std::uint8_t key_[15] = {};
   bool valid_ = false;
   platform::SystemTime value_;
+  platform::LocalTimeConverter converter_;
 };
 
 void DecodeRecord(const std::uint8_t* record, std::int32_t index, float period, RecordTimeCache& cache,

@@ -65,3 +65,31 @@ TEST(FileTimes, LastWriteIsLocal) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+// The hour-cached converter must give exactly what the plain conversions
+// give, across daylight-saving changes and half-hour zones.
+TEST_F(InTimeZone, ConverterMatchesThePlainConversions) {
+  for (const char* zone : {"Asia/Tokyo", "Europe/Berlin", "Australia/Lord_Howe", "America/St_Johns", "UTC"}) {
+    Use(zone);
+    LocalTimeConverter converter;
+    // 2024-03-30 to 2024-04-08 covers the European spring change and the
+    // southern autumn change; 7-minute steps cross every hour boundary.
+    for (int minute = 0; minute < 10 * 24 * 60; minute += 7) {
+      const int day = 30 + minute / (24 * 60), hour = minute / 60 % 24, min = minute % 60;
+      const auto plain = LocalFieldsToUnixSeconds(2024, 3, day, hour, min, 13);
+      const auto fast = converter.FieldsToUnixSeconds(2024, 3, day, hour, min, 13);
+      ASSERT_EQ(plain, fast) << zone << " minute " << minute;
+      ASSERT_TRUE(plain);
+      ASSERT_EQ(UnixSecondsToLocalTime(*plain), converter.ToLocalTime(*plain)) << zone << " minute " << minute;
+    }
+    for (std::int64_t t = 1711846800 - 7200; t < 1711846800 + 7200; t += 59) {
+      ASSERT_EQ(UnixSecondsToLocalTime(t), converter.ToLocalTime(t)) << zone << " at " << t;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace platform

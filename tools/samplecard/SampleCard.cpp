@@ -70,10 +70,14 @@ std::string TwoDigits(int v) {
 
 std::string BaseName(const char* trigger, const Civil& c, int sequence) {
   std::string s = trigger;
-  s += "-" + TwoDigits(c.year % 100) + TwoDigits(c.month) + TwoDigits(c.day) + "-" + TwoDigits(c.hour) +
-       TwoDigits(c.minute) + TwoDigits(c.second) + "-";
-  std::string digits = std::to_string(sequence);
-  s += std::string(6 - std::min<std::size_t>(6, digits.size()), '0') + digits;
+  for (const std::string& part : {std::string("-"), TwoDigits(c.year % 100), TwoDigits(c.month), TwoDigits(c.day),
+                                  std::string("-"), TwoDigits(c.hour), TwoDigits(c.minute), TwoDigits(c.second),
+                                  std::string("-")}) {
+    s.append(part);
+  }
+  const std::string digits = std::to_string(sequence);
+  s.append(6 - std::min<std::size_t>(6, digits.size()), '0');
+  s.append(digits);
   return s;
 }
 
