@@ -1,0 +1,260 @@
+#include "library/RecordingNames.h"
+
+#include <regex>
+
+#include "platform/FileSystem.h"
+#include "recording/CompanionPath.h"
+#include "viewer/UiTextTable.h"
+
+namespace library {
+namespace {
+
+constexpr std::size_t kFieldLimit = 259;
+
+const std::regex& RecordingPattern() {
+  static const std::regex r("[APGTM_]{1,1}[G_]{1,1}[S_]{1,1}-[0-9]{6,6}-[0-9]{6,6}-[0-9]{6,6}[SM]{1,1}.MOV");
+  return r;
+}
+const std::regex& MainCameraPattern() {
+  static const std::regex r("[APGTM_]{1,1}[G_]{1,1}[S_]{1,1}-[0-9]{6,6}-[0-9]{6,6}-[0-9]{6,6}[M]{1,1}.MOV");
+  return r;
+}
+
+bool Matches(std::string_view text, const std::regex& pattern) {
+  return std::regex_match(text.begin(), text.end(), pattern);
+}
+
+char At(std::string_view s, std::size_t i) { return i < s.size() ? s[i] : '\0'; }
+
+// Characters from position p up to the first c or the end (at most 259).
+std::string FieldUpTo(std::string_view s, std::size_t p, char c) {
+  if (p >= s.size()) return {};
+  std::string_view rest = s.substr(p);
+  rest = rest.substr(0, std::min(rest.find(c), kFieldLimit));
+  return std::string(rest);
+}
+
+// Leading-digits decimal value of n characters at p; non-digits give 0.
+int Digits(std::string_view s, std::size_t p, std::size_t n) {
+  int value = 0;
+  for (std::size_t i = p; i < p + n && i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) value = value * 10 + (s[i] - '0');
+  return value;
+}
+
+bool IsOneOf(char c, std::string_view set) { return c != '\0' && set.find(c) != std::string_view::npos; }
+
+}  // namespace
+
+bool MatchesRecordingPattern(std::string_view name) { return Matches(name, RecordingPattern()); }
+bool MatchesMainCameraPattern(std::string_view name) { return Matches(name, MainCameraPattern()); }
+
+bool IsGroupName(std::string_view text) {
+  static const std::regex r("[0-9]{6,6}_[0-9]{4,4}");
+  return Matches(text, r);
+}
+
+bool IsTopFolderName(std::string_view text) {
+  static const std::regex r("Normal|Parking");
+  return Matches(text, r);
+}
+
+bool IsRecordingName(std::string_view name) { return MatchesRecordingPattern(name) && CategoryOf(name).has_value(); }
+bool IsMainCameraName(std::string_view name) { return MatchesMainCameraPattern(name) && CategoryOf(name).has_value(); }
+
+bool HasMovExtension(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot + 4 != name.size()) return false;
+  const std::string_view ext = name.substr(dot);
+  auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+  return upper(ext[1]) == 'M' && upper(ext[2]) == 'O' && upper(ext[3]) == 'V';
+}
+
+std::optional<TriggerCategory> CategoryOf(std::string_view name) {
+  if (At(name, 1) == 'G') return TriggerCategory::kParkingImpact;
+  switch (At(name, 0)) {
+    case 'A': return TriggerCategory::kContinuous;
+    case 'G': return TriggerCategory::kImpact;
+    case 'M': return TriggerCategory::kManual;
+    case 'P':
+    case 'T': return TriggerCategory::kParking;
+    default: return std::nullopt;
+  }
+}
+
+std::string_view TriggerText(std::string_view name) {
+  if (name.size() < kNameLength) return {};
+  if (At(name, 1) == 'G') return viewer::UiText(141);
+  switch (At(name, 0)) {
+    case 'A': return viewer::UiText(26);
+    case 'G': return viewer::UiText(29);
+    case 'M': return viewer::UiText(27);
+    case 'P':
+    case 'T': return viewer::UiText(28);
+    default: return {};
+  }
+}
+
+unsigned TriggerBits(std::string_view name) {
+  if (At(name, 1) == 'G') return 0x10;
+  switch (At(name, 0)) {
+    case 'A': return 0x01;
+    case 'M': return 0x02;
+    case 'G': return 0x04;
+    case 'P':
+    case 'T': return 0x08;
+    default: return 0;
+  }
+}
+
+int TriggerCode(std::string_view name) {
+  const char first = At(name, 0);
+  if (At(name, 1) == 'G' || IsOneOf(first, "AGMPT")) return static_cast<unsigned char>(first);
+  return 0;
+}
+
+platform::SystemTime TimeOfName(std::string_view name) {
+  const std::string date = FieldUpTo(name, 4, '-');
+  const std::string time = FieldUpTo(name, 11, '-');
+  const auto seconds = platform::LocalFieldsToUnixSeconds(2000 + Digits(date, 0, 2), Digits(date, 2, 2),
+                                                          Digits(date, 4, 2), Digits(time, 0, 2), Digits(time, 2, 2),
+                                                          Digits(time, 4, 2));
+  return platform::UnixSecondsToLocalTime(seconds.value_or(0))
+      .value_or(platform::UnixSecondsToLocalTime(0).value_or(platform::SystemTime{}));
+}
+
+std::string DisplayName(std::string_view name) {
+  if (IsRecordingName(name)) {
+    const char camera = IsMainCameraName(name) ? 'M' : 'S';
+    return std::string(name.substr(0, 3)) + "-" + FieldUpTo(name, 11, camera);
+  }
+  return std::string(name.substr(0, std::min(name.find('.'), kFieldLimit)));
+}
+
+std::string SnapshotBaseName(const std::filesystem::path& path) {
+  std::string cut = path.filename().string();
+  cut = cut.substr(0, std::min(cut.find('.'), kFieldLimit));
+  if (cut.empty()) return {};
+  const std::string rest = cut.size() > 4 ? cut.substr(4) : std::string();
+  return rest.substr(0, 14) + cut.back();
+}
+
+std::string GroupOfFile(std::string_view name, GroupState& state) {
+  const platform::SystemTime t = TimeOfName(name);
+  const std::int64_t d = platform::CalendarSecondsBetween(state.last_time, t);
+  state.last_time = t;
+  const bool parking = At(name, 1) == 'G' || IsOneOf(At(name, 0), "PT");
+  bool starts_group;
+  if (state.group_files >= 200) {
+    starts_group = true;
+  } else if (At(name, 2) == 'S') {
+    starts_group = true;
+  } else if (At(name, 0) == 'T' && parking) {
+    starts_group = d < 892 || d > 908;
+  } else {
+    starts_group = d < 52 || d > 68;
+  }
+  if (starts_group) {
+    state.group_files = 0;
+    const std::string date = FieldUpTo(name, 4, '-');
+    if (date != state.previous_group.substr(0, 6)) state.date_counters.try_emplace(date, 0);
+    const int counter = ++state.date_counters[date];
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, "_%04d", counter % 10000);
+    state.previous_group = date + suffix;
+  }
+  ++state.group_files;
+  return state.previous_group;
+}
+
+RecordingRoot RecordingRootOf(const std::filesystem::path& path) {
+  const std::filesystem::path folder = path.parent_path();
+  const std::string f = folder.string();
+  if (f.size() >= 5) {
+    const std::filesystem::path parent = f.substr(0, f.size() - 5);
+    const std::string last = f.substr(f.size() - 4);
+    if ((last == "Main" || last == "Sub_" || last == "Data") && platform::Fs().IsDirectory(folder) &&
+        platform::Fs().IsDirectory(parent)) {
+      return {parent, true};
+    }
+  }
+  return {folder, false};
+}
+
+bool IsCardLayout(const std::filesystem::path& path) {
+  const std::filesystem::path mount = platform::Fs().MountPointOf(path);
+  return platform::Fs().IsDirectory(mount / "Normal") && platform::Fs().IsDirectory(mount / "Parking");
+}
+
+namespace {
+
+// The companion files of one recording, in release order.
+struct ReleaseRow {
+  const char* folder;
+  const char* present_extension;
+  const char* alternative_extension;  // empty when there is none
+  const char* release_extension;
+};
+constexpr ReleaseRow kReleaseRows[] = {
+    {"Main", "MOV", "", "DMY"},
+    {"Sub_", "MOV", "DMY", "DMY"},
+    {"Data", "ADA", "", "ADA"},
+};
+
+}  // namespace
+
+bool ReleaseRecording(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  platform::FileSystem& fs = platform::Fs();
+  if (IsCardLayout(path) && IsRecordingName(name)) {
+    const RecordingRoot root = RecordingRootOf(path);
+    bool all_moved = true;
+    for (const ReleaseRow& row : kReleaseRows) {
+      const bool main_row = std::string_view(row.folder) == "Main";
+      std::string prefix = root.root.string();
+      if (root.in_subfolder) prefix += std::string("/") + row.folder;
+      prefix += "/" + name.substr(0, kBaseNameLength) + row.folder[0] + ".";
+      std::filesystem::path file = prefix + row.present_extension;
+      if (!fs.Exists(file)) {
+        if (row.alternative_extension[0] != '\0' && fs.Exists(prefix + row.alternative_extension)) {
+          file = prefix + row.alternative_extension;
+        } else {
+          continue;
+        }
+      }
+      const std::filesystem::path target = prefix + row.release_extension;
+      if (fs.Exists(target)) {
+        if (main_row) return false;
+        continue;
+      }
+      // A card formatted with a file system that has no hidden attribute
+      // (exFAT) still releases the file by its name.
+      if (fs.SetHidden(file, true) == platform::AttributeResult::kFailed) {
+        if (main_row) return false;
+        continue;
+      }
+      if (!fs.Rename(file, target)) {
+        if (main_row) return false;
+        all_moved = false;
+      }
+    }
+    return all_moved;
+  }
+
+  bool ok = true;
+  auto trash = [&](const std::filesystem::path& file) {
+    if (fs.Exists(file) && !DeleteToTrash(file)) ok = false;
+  };
+  trash(path);
+  if (IsMainCameraName(name)) {
+    trash(recording::CompanionPath(path, recording::Companion::kOtherCamera));
+    trash(recording::DataPath(path));
+  }
+  return ok;
+}
+
+bool DeleteToTrash(const std::filesystem::path& path) {
+  if (path.empty() || !platform::Fs().Exists(path)) return false;
+  return platform::Fs().MoveToTrash(path);
+}
+
+}  // namespace library

@@ -1,0 +1,362 @@
+#include "library/SourceScanner.h"
+
+#include <algorithm>
+
+#include "library/RecordingNames.h"
+#include "recording/CompanionPath.h"
+#include "recording/MappedFileReader.h"
+#include "recording/SensorDataFile.h"
+#include "viewer/FolderIni.h"
+
+namespace library {
+namespace {
+
+std::string SequenceKey(std::string_view name) { return name.size() > 18 ? std::string(name.substr(18, 6)) : std::string(); }
+
+template <typename T, typename NameOf>
+void RecordingOrder(std::vector<T>& items, NameOf name_of) {
+  const auto middle = std::stable_partition(items.begin(), items.end(),
+                                            [&](const T& item) { return IsRecordingName(name_of(item)); });
+  const auto by_sequence = [&](const T& a, const T& b) { return SequenceKey(name_of(a)) < SequenceKey(name_of(b)); };
+  std::stable_sort(items.begin(), middle, by_sequence);
+  std::stable_sort(middle, items.end(), by_sequence);
+}
+
+bool IsDots(const platform::DirectoryEntry& e) { return e.name == "." || e.name == ".."; }
+
+}  // namespace
+
+void SortInRecordingOrder(std::vector<RecordingEntry>& entries) {
+  RecordingOrder(entries, [](const RecordingEntry& e) -> std::string_view { return e.name; });
+}
+
+SourceScanner::SourceScanner(platform::MessageSink* owner)
+    : check_([](const std::filesystem::path& p) { return recording::IsRecording(p); }),
+      header_reader_([](const std::filesystem::path& video, recording::SensorDataHeader* header) {
+        return recording::ReadHeaderOnly(video, header);
+      }),
+      watcher_(owner) {}
+
+void SourceScanner::EntriesChanged() {
+  if (on_entries_changed) on_entries_changed();
+}
+
+std::optional<std::vector<platform::DirectoryEntry>> SourceScanner::ListInRecordingOrder(
+    const std::filesystem::path& folder) {
+  auto listing = platform::Fs().ListDirectory(folder);
+  if (listing) RecordingOrder(*listing, [](const platform::DirectoryEntry& e) -> std::string_view { return e.name; });
+  return listing;
+}
+
+bool SourceScanner::IsPlayableMainFile(const std::filesystem::path& folder, const platform::DirectoryEntry& e) {
+  return !e.is_directory && HasMovExtension(e.name) && IsMainCameraName(e.name) && check_(folder / e.name);
+}
+
+bool SourceScanner::AddEntry(const std::filesystem::path& path, std::vector<RecordingEntry>& into) {
+  const std::string name = path.filename().string();
+  if (!HasMovExtension(name)) return false;
+  platform::FileSystem& fs = platform::Fs();
+  const auto main_size = fs.FileSize(path);
+  if (!main_size) return false;
+  RecordingEntry entry;
+  entry.path = path.string();
+  entry.name = name;
+  entry.main_size = *main_size;
+  entry.sub_size = fs.FileSize(recording::CompanionPath(path, recording::Companion::kOtherCamera)).value_or(0);
+  entry.data_size = fs.FileSize(recording::DataPath(path)).value_or(0);
+  entry.serial = serial_++;
+  entry.trigger_code = TriggerCode(name);
+  into.push_back(std::move(entry));
+  return true;
+}
+
+void SourceScanner::AddPlaceholder(const std::filesystem::path& path, std::vector<RecordingEntry>& into) {
+  RecordingEntry entry;
+  entry.path = path.string();
+  entry.name = path.filename().string();
+  entry.serial = -1;
+  entry.main_size = entry.sub_size = entry.data_size = RecordingEntry::kNoSize;
+  into.push_back(std::move(entry));
+}
+
+int SourceScanner::ProbeFolder(const std::filesystem::path& folder) {
+  const auto listing = platform::Fs().ListDirectory(folder);
+  if (!listing) return 2;
+  for (const auto& e : *listing) {
+    if ((e.is_directory && e.name == "Main") || (!e.is_directory && IsMainCameraName(e.name))) return 1;
+  }
+  return 0;
+}
+
+std::filesystem::path SourceScanner::CameraFolder(const std::filesystem::path& folder) {
+  const std::filesystem::path main = folder / "Main";
+  return platform::Fs().Exists(main) ? main : folder;
+}
+
+SourceScanner::WalkResult SourceScanner::Walk(const std::filesystem::path& folder, TreeItem* parent,
+                                              std::vector<RecordingEntry>* entries,
+                                              std::vector<RecordingEntry>* placeholders, bool show_summary, int depth,
+                                              int* count) {
+  switch (ProbeFolder(folder)) {
+    case 1: {
+      const std::filesystem::path camera = CameraFolder(folder);
+      return {BuildGroups(camera, parent, placeholders, show_summary), camera};
+    }
+    case 2: {
+      // A group item names a folder that does not exist: collect its group
+      // from the camera folder above it.
+      const std::filesystem::path camera = CameraFolder(folder.parent_path());
+      return {CollectGroup(camera, folder.filename().string(), entries, count), camera};
+    }
+    default:
+      return {WalkSubfolders(folder, parent, entries, placeholders, show_summary, depth, count), folder};
+  }
+}
+
+bool SourceScanner::BuildGroups(const std::filesystem::path& camera, TreeItem* parent,
+                                std::vector<RecordingEntry>* placeholders, bool show_summary) {
+  const auto listing = ListInRecordingOrder(camera);
+  if (!listing) return false;
+  GroupState state;
+  std::string last_inserted;
+  TreeItem* group_item = nullptr;
+  unsigned summary = 0;
+  auto store_summary = [&] {
+    if (group_item != nullptr && show_summary) {
+      group_item->data = summary;
+      tree_.ExpandWithAncestors(group_item);
+    }
+  };
+  for (const auto& e : *listing) {
+    if (!IsPlayableMainFile(camera, e)) continue;
+    const std::string group = GroupOfFile(e.name, state);
+    if (tree_.full()) continue;
+    if (group != last_inserted) {
+      store_summary();
+      summary = 0;
+      group_item = tree_.Insert(parent, group);
+      last_inserted = group;
+      if (placeholders != nullptr) AddPlaceholder(camera / e.name, *placeholders);
+    }
+    if (show_summary) summary |= TriggerBits(e.name);
+  }
+  store_summary();
+  return true;
+}
+
+bool SourceScanner::CollectGroup(const std::filesystem::path& camera, const std::string& group,
+                                 std::vector<RecordingEntry>* entries, int* count) {
+  const auto listing = ListInRecordingOrder(camera);
+  if (!listing) return false;
+  GroupState state;
+  for (const auto& e : *listing) {
+    if (!IsPlayableMainFile(camera, e)) continue;
+    if (GroupOfFile(e.name, state) != group) continue;
+    if (count != nullptr) ++*count;
+    if (entries != nullptr && entries->size() < kMaxEntries) AddEntry(camera / e.name, *entries);
+  }
+  return true;
+}
+
+bool SourceScanner::WalkSubfolders(const std::filesystem::path& folder, TreeItem* parent,
+                                   std::vector<RecordingEntry>* entries, std::vector<RecordingEntry>* placeholders,
+                                   bool show_summary, int depth, int* count) {
+  auto listing = platform::Fs().ListDirectory(folder);
+  if (!listing) return false;
+  std::stable_sort(listing->begin(), listing->end(),
+                   [](const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) { return a.name < b.name; });
+  for (const auto& e : *listing) {
+    if (!e.is_directory || IsDots(e) || depth > kMaxDepth || tree_.full()) continue;
+    TreeItem* item = tree_.Insert(parent, e.name);
+    if (item == nullptr || !show_summary || placeholders == nullptr) continue;
+    int own_count = 0;
+    const WalkResult walked = Walk(folder / e.name, item, entries, placeholders, show_summary, depth + 1, &own_count);
+    if (walked.ok) {
+      AddPlaceholder(walked.camera_folder, *placeholders);
+      item->data = FolderTriggerSummary(walked.camera_folder);
+    }
+  }
+  for (const auto& e : *listing) {
+    if (e.is_directory || !IsPlayableMainFile(folder, e)) continue;
+    if (count != nullptr) ++*count;
+    if (entries != nullptr && entries->size() < kMaxEntries) AddEntry(folder / e.name, *entries);
+  }
+  return true;
+}
+
+unsigned SourceScanner::FolderTriggerSummary(const std::filesystem::path& folder) {
+  const auto listing = platform::Fs().ListDirectory(folder);
+  if (!listing) return 0;
+  unsigned bits = 0;
+  for (const auto& e : *listing) {
+    if (!IsDots(e) && IsPlayableMainFile(folder, e)) bits |= TriggerBits(e.name);
+  }
+  return bits;
+}
+
+void SourceScanner::OpenSource(const std::filesystem::path& path, SourceKind kind) {
+  serial_ = 0;
+  entries_.clear();
+  tree_.Clear();
+  selected_ = nullptr;
+  kind_ = kind;
+  source_path_ = path;
+  watcher_.Watch(path);
+  platform::FileSystem& fs = platform::Fs();
+  switch (kind) {
+    case SourceKind::kCard: {
+      tree_.set_root_path(path);
+      const bool card = fs.Exists(path / "Normal") || fs.Exists(path / "Parking");
+      Walk(path, nullptr, &entries_, &placeholders_, card, 0, nullptr);
+      selected_ = tree_.FirstTopLevel();
+      firmware_version_ = ComputeFirmwareVersion();
+      break;
+    }
+    case SourceKind::kFolder: {
+      std::string text = path.string();
+      if (text.size() > 1 && text.back() == '/') text.pop_back();
+      const std::size_t slash = text.rfind('/');
+      tree_.set_root_path(slash == std::string::npos ? std::string() : text.substr(0, slash));
+      TreeItem* top = tree_.Insert(nullptr, slash == std::string::npos ? text : text.substr(slash + 1));
+      Walk(text, top, &entries_, nullptr, false, 0, nullptr);
+      SortInRecordingOrder(entries_);
+      selected_ = tree_.FirstTopLevel();
+      break;
+    }
+    case SourceKind::kFile:
+      if (check_(path)) {
+        AddEntry(path, entries_);
+        tree_.set_root_path(path.parent_path());
+        shown_path_ = path.parent_path();
+        EntriesChanged();
+      }
+      break;
+    case SourceKind::kNone:
+      break;
+  }
+}
+
+TreeItem* SourceScanner::InitialItem() const {
+  TreeItem* first = tree_.FirstTopLevel();
+  if (first == nullptr) return nullptr;
+  if (IsTopFolderName(first->text)) {
+    if (!first->children.empty() && IsGroupName(first->children.front()->text)) return first->children.front().get();
+  }
+  return first;
+}
+
+std::size_t SourceScanner::SelectItem(TreeItem* item) {
+  const std::filesystem::path path = item != nullptr ? tree_.PathOf(item) : std::filesystem::path();
+  if (path.empty()) return 0;
+  selected_ = item;
+  shown_path_ = path;
+  entries_.clear();
+  serial_ = 0;
+  tree_.DeleteChildren(item);
+  Walk(path, item, &entries_, nullptr, kind_ == SourceKind::kCard, tree_.DepthOf(item), nullptr);
+  SortInRecordingOrder(entries_);
+  tree_.ExpandWithAncestors(item);
+  EntriesChanged();
+  return entries_.size();
+}
+
+bool SourceScanner::ReloadSource() {
+  tree_.Clear();
+  platform::FileSystem& fs = platform::Fs();
+  const auto volumes = fs.RemovableVolumes();
+  for (auto it = volumes.rbegin(); it != volumes.rend(); ++it) {
+    if (fs.Exists(*it)) {
+      OpenSource(*it, SourceKind::kCard);
+      SelectItem(InitialItem());
+      return true;
+    }
+  }
+  const std::string folder = viewer::ReadFolderIni(viewer::kSectionSource, viewer::kKeyFolder);
+  if (!folder.empty() && fs.IsDirectory(folder)) {
+    OpenSource(folder, SourceKind::kFolder);
+    SelectItem(InitialItem());
+    return true;
+  }
+  const std::string file = viewer::ReadFolderIni(viewer::kSectionSource, viewer::kKeyFile);
+  if (!file.empty() && fs.Exists(file) && IsRecordingName(std::filesystem::path(file).filename().string())) {
+    OpenSource(file, SourceKind::kFile);
+    return true;
+  }
+  return false;
+}
+
+void SourceScanner::Collect(const std::filesystem::path& folder, std::vector<RecordingEntry>& into, int* count,
+                            int depth) {
+  const auto listing = ListInRecordingOrder(folder);
+  if (!listing) return;
+  for (const auto& e : *listing) {
+    if (!e.is_directory || IsDots(e) || depth > kMaxDepth) continue;
+    std::vector<RecordingEntry> sub;
+    int own_count = 0;
+    Collect(folder / e.name, sub, &own_count, depth + 1);
+    if (own_count > 0) SortInRecordingOrder(sub);
+    into.insert(into.end(), sub.begin(), sub.end());
+  }
+  for (const auto& e : *listing) {
+    if (e.is_directory) continue;
+    if (count != nullptr) ++*count;
+    if (HasMovExtension(e.name) && check_(folder / e.name) && IsMainCameraName(e.name)) AddEntry(folder / e.name, into);
+  }
+}
+
+const std::vector<RecordingEntry>& SourceScanner::CollectAllRecordings() {
+  all_recordings_.clear();
+  serial_ = 0;
+  switch (kind_) {
+    case SourceKind::kCard:
+      Collect(tree_.root_path(), all_recordings_, nullptr, 0);
+      break;
+    case SourceKind::kFolder:
+      if (TreeItem* first = tree_.FirstTopLevel()) Collect(tree_.PathOf(first), all_recordings_, nullptr, 0);
+      break;
+    case SourceKind::kFile:
+      AddEntry(source_path_, all_recordings_);
+      break;
+    case SourceKind::kNone:
+      break;
+  }
+  return all_recordings_;
+}
+
+std::string SourceScanner::ComputeFirmwareVersion() {
+  std::vector<RecordingEntry> sorted = placeholders_;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const RecordingEntry& a, const RecordingEntry& b) { return a.path < b.path; });
+  std::vector<RecordingEntry> files;
+  for (const RecordingEntry& p : sorted) {
+    const bool camera_folder = p.name == "Main" && (p.path.find("Normal/Main") != std::string::npos ||
+                                                    p.path.find("Parking/Main") != std::string::npos);
+    if (!camera_folder || !platform::Fs().IsDirectory(p.path)) continue;
+    auto listing = platform::Fs().ListDirectory(p.path);
+    if (!listing) continue;
+    std::stable_sort(listing->begin(), listing->end(),
+                     [](const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) { return a.name < b.name; });
+    for (const auto& e : *listing) {
+      const char first = e.name.empty() ? '\0' : e.name[0];
+      const bool triggered = (e.name.size() > 1 && e.name[1] == 'G') || std::string_view("AGMPT").find(first) != std::string_view::npos;
+      if (!e.is_directory && HasMovExtension(e.name) && first != '\0' && triggered) {
+        AddEntry(std::filesystem::path(p.path) / e.name, files);
+      }
+    }
+  }
+  SortInRecordingOrder(files);
+  recording::SensorDataHeader header;
+  if (files.empty() || !header_reader_(files.back().path, &header)) return {};
+  auto number = [&](int i) {
+    int v = 0;
+    for (int k = 0; k < 2; ++k) {
+      const char c = header.version[static_cast<std::size_t>(2 * i + k)];
+      if (c < '0' || c > '9') break;
+      v = v * 10 + (c - '0');
+    }
+    return v;
+  };
+  return std::to_string(number(0)) + "." + std::to_string(number(1)) + "." + std::to_string(number(2));
+}
+
+}  // namespace library

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "library/FolderTree.h"
+#include "library/RecordingEntry.h"
+#include "library/SourceWatcher.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageSink.h"
+#include "recording/SensorSamples.h"
+
+namespace library {
+
+enum class SourceKind { kNone = 0, kCard = 1, kFolder = 2, kFile = 3 };
+
+// Turns a source (a card, a folder or one file) into the folder-and-group
+// tree, the entries of the selected tree item and the list of all
+// recordings, and reads the recorder's firmware version from a card. This is
+// the logic of the recording-list container; its window shows the tree and
+// the entries. Runs on one thread (the UI thread); only the watcher has a
+// thread of its own.
+class SourceScanner {
+ public:
+  static constexpr std::size_t kMaxEntries = 1000;
+  static constexpr int kMaxDepth = 2;
+
+  // The recording check (the "ftyp" test) and the data-header reader; the
+  // defaults read the files directly.
+  using RecordingCheck = std::function<bool(const std::filesystem::path&)>;
+  using HeaderReader = std::function<bool(const std::filesystem::path& video, recording::SensorDataHeader*)>;
+
+  explicit SourceScanner(platform::MessageSink* owner);
+
+  void OpenSource(const std::filesystem::path& path, SourceKind kind);
+  // Picks the source by itself (card first, then the stored folder, then the
+  // stored file), opens it and selects the initial item.
+  bool ReloadSource();
+  // The item to select after a source is opened.
+  TreeItem* InitialItem() const;
+  // Rebuilds the item's children and fills the entries; returns their number.
+  std::size_t SelectItem(TreeItem* item);
+  const std::vector<RecordingEntry>& CollectAllRecordings();
+  std::string ComputeFirmwareVersion();
+  unsigned FolderTriggerSummary(const std::filesystem::path& folder);
+  bool AddEntry(const std::filesystem::path& path, std::vector<RecordingEntry>& into);
+  static void AddPlaceholder(const std::filesystem::path& path, std::vector<RecordingEntry>& into);
+
+  void set_recording_check(RecordingCheck check) { check_ = std::move(check); }
+  void set_header_reader(HeaderReader reader) { header_reader_ = std::move(reader); }
+  // Called whenever the entries were replaced and the list must show them.
+  std::function<void()> on_entries_changed;
+
+  FolderTree& tree() { return tree_; }
+  const std::vector<RecordingEntry>& entries() const { return entries_; }
+  const std::vector<RecordingEntry>& placeholders() const { return placeholders_; }
+  const std::vector<RecordingEntry>& all_recordings() const { return all_recordings_; }
+  SourceKind kind() const { return kind_; }
+  const std::filesystem::path& source_path() const { return source_path_; }
+  const std::string& firmware_version() const { return firmware_version_; }
+  // What the container's path field shows.
+  const std::filesystem::path& shown_path() const { return shown_path_; }
+  TreeItem* selected_item() const { return selected_; }
+  SourceWatcher& watcher() { return watcher_; }
+
+ private:
+  struct WalkResult {
+    bool ok = false;
+    std::filesystem::path camera_folder;
+  };
+  WalkResult Walk(const std::filesystem::path& folder, TreeItem* parent, std::vector<RecordingEntry>* entries,
+                  std::vector<RecordingEntry>* placeholders, bool show_summary, int depth, int* count);
+  bool BuildGroups(const std::filesystem::path& camera, TreeItem* parent, std::vector<RecordingEntry>* placeholders,
+                   bool show_summary);
+  bool CollectGroup(const std::filesystem::path& camera, const std::string& group, std::vector<RecordingEntry>* entries,
+                    int* count);
+  bool WalkSubfolders(const std::filesystem::path& folder, TreeItem* parent, std::vector<RecordingEntry>* entries,
+                      std::vector<RecordingEntry>* placeholders, bool show_summary, int depth, int* count);
+  void Collect(const std::filesystem::path& folder, std::vector<RecordingEntry>& into, int* count, int depth);
+  int ProbeFolder(const std::filesystem::path& folder);
+  std::filesystem::path CameraFolder(const std::filesystem::path& folder);
+  // A main-camera MOV file the recording check accepts.
+  bool IsPlayableMainFile(const std::filesystem::path& folder, const platform::DirectoryEntry& e);
+  // The folder's listing in recording order; empty on failure.
+  std::optional<std::vector<platform::DirectoryEntry>> ListInRecordingOrder(const std::filesystem::path& folder);
+  void EntriesChanged();
+
+  FolderTree tree_;
+  std::vector<RecordingEntry> entries_;
+  std::vector<RecordingEntry> placeholders_;
+  std::vector<RecordingEntry> all_recordings_;
+  SourceKind kind_ = SourceKind::kNone;
+  std::filesystem::path source_path_;
+  std::filesystem::path shown_path_;
+  std::string firmware_version_;
+  TreeItem* selected_ = nullptr;
+  std::int32_t serial_ = 0;
+  RecordingCheck check_;
+  HeaderReader header_reader_;
+  SourceWatcher watcher_;
+};
+
+// Puts entries whose name is a recording name first, each part in sequence
+// number order (characters 18 to 23 of the name).
+void SortInRecordingOrder(std::vector<RecordingEntry>& entries);
+
+}  // namespace library

@@ -1,0 +1,252 @@
+#include "platform/FileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/Trash.h"
+
+namespace platform {
+namespace {
+
+constexpr long kFatMagic = 0x4d44;  // MSDOS_SUPER_MAGIC
+
+FileSystem& RealInstance() {
+  static FileSystem* real = new FileSystem;
+  return *real;
+}
+
+std::atomic<FileSystem*> g_current{nullptr};
+
+bool OnFat(int fd) {
+  struct statfs fs {};
+  return fstatfs(fd, &fs) == 0 && fs.f_type == kFatMagic;
+}
+
+// Undoes the octal escapes of /proc/self/mountinfo (\040 for a space).
+std::string Unescape(const std::string& s) {
+  auto octal = [](char c) { return c >= '0' && c <= '7'; };
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 3 < s.size() && octal(s[i + 1]) && octal(s[i + 2]) &&
+        octal(s[i + 3])) {
+      out += static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0'));
+      i += 3;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+struct Mount {
+  std::filesystem::path point;
+  std::string source;
+};
+
+std::vector<Mount> Mounts() {
+  std::vector<Mount> mounts;
+  std::ifstream in("/proc/self/mountinfo");
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string id, parent, devno, root, point;
+    fields >> id >> parent >> devno >> root >> point;
+    std::string field;
+    while (fields >> field && field != "-") {
+    }
+    std::string type, source;
+    fields >> type >> source;
+    mounts.push_back({Unescape(point), source});
+  }
+  return mounts;
+}
+
+std::string ReadFirstLine(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+// Whether the block device behind a /dev path is a removable medium or an SD slot.
+bool IsRemovableDevice(const std::string& source) {
+  if (source.rfind("/dev/", 0) != 0) return false;
+  std::error_code ec;
+  const std::filesystem::path dev = std::filesystem::canonical(source, ec);
+  if (ec) return false;
+  const std::string name = dev.filename().string();
+  if (name.rfind("mmcblk", 0) == 0) return true;
+  std::filesystem::path sys = std::filesystem::canonical("/sys/class/block/" + name, ec);
+  if (ec) return false;
+  // A partition's removable flag lives on its disk, one level up.
+  for (int level = 0; level < 2; ++level) {
+    if (ReadFirstLine(sys / "removable") == "1") return true;
+    sys = sys.parent_path();
+  }
+  return false;
+}
+
+}  // namespace
+
+FileSystem& Fs() {
+  FileSystem* current = g_current.load();
+  return current != nullptr ? *current : RealInstance();
+}
+
+ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : previous_(g_current.exchange(&replacement)) {}
+ScopedFileSystem::~ScopedFileSystem() { g_current.store(previous_); }
+
+std::optional<std::vector<DirectoryEntry>> FileSystem::ListDirectory(const std::filesystem::path& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return std::nullopt;
+  const int dir_fd = dirfd(dir);
+  const bool fat = OnFat(dir_fd);
+  std::vector<DirectoryEntry> entries;
+  while (dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    const bool dots = name == "." || name == "..";
+    if (!dots && name[0] == '.') continue;
+    bool is_dir = e->d_type == DT_DIR;
+    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+      struct stat st {};
+      is_dir = fstatat(dir_fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    }
+    if (fat && !dots) {
+      const int fd = openat(dir_fd, e->d_name, O_RDONLY | O_CLOEXEC);
+      if (fd >= 0) {
+        std::uint32_t attributes = 0;
+        const bool hidden = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0 && (attributes & ATTR_HIDDEN);
+        close(fd);
+        if (hidden) continue;
+      }
+    }
+    entries.push_back({name, is_dir});
+  }
+  closedir(dir);
+  return entries;
+}
+
+bool FileSystem::Exists(const std::filesystem::path& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0;
+}
+
+bool FileSystem::IsDirectory(const std::filesystem::path& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::uint64_t> FileSystem::FileSize(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  const bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  close(fd);
+  if (!ok) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool FileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return rename(from.c_str(), to.c_str()) == 0;
+}
+
+AttributeResult FileSystem::SetHidden(const std::filesystem::path& path, bool hidden) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return AttributeResult::kFailed;
+  AttributeResult result = AttributeResult::kUnsupported;
+  if (OnFat(fd)) {
+    std::uint32_t attributes = 0;
+    result = AttributeResult::kFailed;
+    if (ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
+      attributes = hidden ? (attributes | ATTR_HIDDEN) : (attributes & ~std::uint32_t{ATTR_HIDDEN});
+      if (ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attributes) == 0) result = AttributeResult::kDone;
+    }
+  }
+  close(fd);
+  return result;
+}
+
+std::optional<bool> FileSystem::IsHidden(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<bool> result;
+  std::uint32_t attributes = 0;
+  if (OnFat(fd) && ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) result = (attributes & ATTR_HIDDEN) != 0;
+  close(fd);
+  return result;
+}
+
+bool FileSystem::MoveToTrash(const std::filesystem::path& path) { return TrashFile(path, MountPointOf(path)); }
+
+bool FileSystem::WriteFileAtomically(const std::filesystem::path& path, const std::string& contents) {
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) return false;
+  const char* p = contents.data();
+  std::size_t left = contents.size();
+  bool ok = true;
+  while (ok && left > 0) {
+    const ssize_t n = write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) {
+      p += n;
+      left -= static_cast<std::size_t>(n);
+    }
+  }
+  ok = ok && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    unlink(temp.c_str());
+    return false;
+  }
+  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return true;
+}
+
+std::filesystem::path FileSystem::MountPointOf(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
+  std::filesystem::path best = "/";
+  std::size_t best_length = 1;
+  const std::string text = full.string();
+  for (const Mount& m : Mounts()) {
+    const std::string point = m.point.string();
+    const bool inside = text == point || (text.rfind(point, 0) == 0 && (point == "/" || text[point.size()] == '/'));
+    if (inside && point.size() >= best_length) {
+      best = m.point;
+      best_length = point.size();
+    }
+  }
+  return best;
+}
+
+std::vector<std::filesystem::path> FileSystem::RemovableVolumes() {
+  std::vector<std::filesystem::path> volumes;
+  for (const Mount& m : Mounts()) {
+    if (IsRemovableDevice(m.source)) volumes.push_back(m.point);
+  }
+  std::sort(volumes.begin(), volumes.end());
+  volumes.erase(std::unique(volumes.begin(), volumes.end()), volumes.end());
+  return volumes;
+}
+
+}  // namespace platform

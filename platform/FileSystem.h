@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct DirectoryEntry {
+  std::string name;
+  bool is_directory = false;
+};
+
+enum class AttributeResult { kDone, kUnsupported, kFailed };
+
+// The file operations the library and settings code rely on, behind one
+// interface so that tests can make any of them fail (CI runs as root, where
+// permissions never do). Fs() is the one in use; RealFileSystem does the work.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Lists a folder, "." and ".." included, leaving out hidden entries (names
+  // starting with "." other than those two, and on FAT the hidden attribute).
+  // Empty on failure.
+  virtual std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder);
+  virtual bool Exists(const std::filesystem::path& path);
+  virtual bool IsDirectory(const std::filesystem::path& path);
+  // Size of a file that can be opened for reading.
+  virtual std::optional<std::uint64_t> FileSize(const std::filesystem::path& path);
+  virtual bool Rename(const std::filesystem::path& from, const std::filesystem::path& to);
+  // The FAT hidden attribute; kUnsupported on other file systems.
+  virtual AttributeResult SetHidden(const std::filesystem::path& path, bool hidden);
+  virtual std::optional<bool> IsHidden(const std::filesystem::path& path);
+  // Moves a file to the freedesktop trash of its volume.
+  virtual bool MoveToTrash(const std::filesystem::path& path);
+  // Writes a whole file so that a crash never leaves it half-written:
+  // temporary file in the same folder, fsync, rename over the old one.
+  virtual bool WriteFileAtomically(const std::filesystem::path& path, const std::string& contents);
+  // The mount point of the volume that holds path.
+  virtual std::filesystem::path MountPointOf(const std::filesystem::path& path);
+  // Mount points of removable volumes (USB card readers and SD slots), sorted by name.
+  virtual std::vector<std::filesystem::path> RemovableVolumes();
+};
+
+FileSystem& Fs();
+
+// Replaces Fs() for the lifetime of the object (tests).
+class ScopedFileSystem {
+ public:
+  explicit ScopedFileSystem(FileSystem& replacement);
+  ~ScopedFileSystem();
+  ScopedFileSystem(const ScopedFileSystem&) = delete;
+  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
+
+ private:
+  FileSystem* previous_;
+};
+
+}  // namespace platform
