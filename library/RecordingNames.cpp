@@ -1,6 +1,8 @@
 #include "library/RecordingNames.h"
 
+#include <cstdio>
 #include <regex>
+#include <unordered_map>
 
 #include "platform/FileSystem.h"
 #include "recording/CompanionPath.h"
@@ -24,6 +26,21 @@ bool Matches(std::string_view text, const std::regex& pattern) {
   return std::regex_match(text.begin(), text.end(), pattern);
 }
 
+// The recording patterns match only 29-character names; a scan asks about
+// the same names several times, so their answers are remembered per thread.
+bool MatchesNamePattern(std::string_view name, const std::regex& pattern, int which) {
+  if (name.size() != kNameLength) return false;
+  thread_local std::unordered_map<std::string, std::uint8_t> known;
+  if (known.size() > 20000) known.clear();
+  auto [it, added] = known.try_emplace(std::string(name), 0);
+  const std::uint8_t asked = static_cast<std::uint8_t>(1u << (2 * which));
+  if (!(it->second & asked)) {
+    it->second |= asked;
+    if (Matches(name, pattern)) it->second |= static_cast<std::uint8_t>(asked << 1);
+  }
+  return it->second & (asked << 1);
+}
+
 char At(std::string_view s, std::size_t i) { return i < s.size() ? s[i] : '\0'; }
 
 // Characters from position p up to the first c or the end (at most 259).
@@ -45,8 +62,8 @@ bool IsOneOf(char c, std::string_view set) { return c != '\0' && set.find(c) != 
 
 }  // namespace
 
-bool MatchesRecordingPattern(std::string_view name) { return Matches(name, RecordingPattern()); }
-bool MatchesMainCameraPattern(std::string_view name) { return Matches(name, MainCameraPattern()); }
+bool MatchesRecordingPattern(std::string_view name) { return MatchesNamePattern(name, RecordingPattern(), 0); }
+bool MatchesMainCameraPattern(std::string_view name) { return MatchesNamePattern(name, MainCameraPattern(), 1); }
 
 bool IsGroupName(std::string_view text) {
   static const std::regex r("[0-9]{6,6}_[0-9]{4,4}");
@@ -211,8 +228,8 @@ bool ReleaseRecording(const std::filesystem::path& path) {
     for (const ReleaseRow& row : kReleaseRows) {
       const bool main_row = std::string_view(row.folder) == "Main";
       std::string prefix = root.root.string();
-      if (root.in_subfolder) prefix += std::string("/") + row.folder;
-      prefix += "/" + name.substr(0, kBaseNameLength) + row.folder[0] + ".";
+      if (root.in_subfolder) prefix.append("/").append(row.folder);
+      prefix.append("/").append(name, 0, kBaseNameLength).append(1, row.folder[0]).append(".");
       std::filesystem::path file = prefix + row.present_extension;
       if (!fs.Exists(file)) {
         if (row.alternative_extension[0] != '\0' && fs.Exists(prefix + row.alternative_extension)) {

@@ -24,6 +24,8 @@ void RecordingOrder(std::vector<T>& items, NameOf name_of) {
 
 bool IsDots(const platform::DirectoryEntry& e) { return e.name == "." || e.name == ".."; }
 
+bool ByName(const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) { return a.name < b.name; }
+
 }  // namespace
 
 void SortInRecordingOrder(std::vector<RecordingEntry>& entries) {
@@ -48,8 +50,14 @@ std::optional<std::vector<platform::DirectoryEntry>> SourceScanner::ListInRecord
   return listing;
 }
 
+bool SourceScanner::Check(const std::filesystem::path& file) {
+  auto [it, added] = checked_.try_emplace(file.string(), false);
+  if (added) it->second = check_(file);
+  return it->second;
+}
+
 bool SourceScanner::IsPlayableMainFile(const std::filesystem::path& folder, const platform::DirectoryEntry& e) {
-  return !e.is_directory && HasMovExtension(e.name) && IsMainCameraName(e.name) && check_(folder / e.name);
+  return !e.is_directory && HasMovExtension(e.name) && IsMainCameraName(e.name) && Check(folder / e.name);
 }
 
 bool SourceScanner::AddEntry(const std::filesystem::path& path, std::vector<RecordingEntry>& into) {
@@ -163,8 +171,7 @@ bool SourceScanner::WalkSubfolders(const std::filesystem::path& folder, TreeItem
                                    bool show_summary, int depth, int* count) {
   auto listing = platform::Fs().ListDirectory(folder);
   if (!listing) return false;
-  std::stable_sort(listing->begin(), listing->end(),
-                   [](const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) { return a.name < b.name; });
+  std::stable_sort(listing->begin(), listing->end(), ByName);
   for (const auto& e : *listing) {
     if (!e.is_directory || IsDots(e) || depth > kMaxDepth || tree_.full()) continue;
     TreeItem* item = tree_.Insert(parent, e.name);
@@ -195,6 +202,7 @@ unsigned SourceScanner::FolderTriggerSummary(const std::filesystem::path& folder
 }
 
 void SourceScanner::OpenSource(const std::filesystem::path& path, SourceKind kind) {
+  checked_.clear();
   serial_ = 0;
   entries_.clear();
   tree_.Clear();
@@ -224,7 +232,7 @@ void SourceScanner::OpenSource(const std::filesystem::path& path, SourceKind kin
       break;
     }
     case SourceKind::kFile:
-      if (check_(path)) {
+      if (Check(path)) {
         AddEntry(path, entries_);
         tree_.set_root_path(path.parent_path());
         shown_path_ = path.parent_path();
@@ -248,6 +256,7 @@ TreeItem* SourceScanner::InitialItem() const {
 std::size_t SourceScanner::SelectItem(TreeItem* item) {
   const std::filesystem::path path = item != nullptr ? tree_.PathOf(item) : std::filesystem::path();
   if (path.empty()) return 0;
+  checked_.clear();
   selected_ = item;
   shown_path_ = path;
   entries_.clear();
@@ -300,12 +309,13 @@ void SourceScanner::Collect(const std::filesystem::path& folder, std::vector<Rec
   for (const auto& e : *listing) {
     if (e.is_directory) continue;
     if (count != nullptr) ++*count;
-    if (HasMovExtension(e.name) && check_(folder / e.name) && IsMainCameraName(e.name)) AddEntry(folder / e.name, into);
+    if (HasMovExtension(e.name) && Check(folder / e.name) && IsMainCameraName(e.name)) AddEntry(folder / e.name, into);
   }
 }
 
 const std::vector<RecordingEntry>& SourceScanner::CollectAllRecordings() {
   all_recordings_.clear();
+  checked_.clear();
   serial_ = 0;
   switch (kind_) {
     case SourceKind::kCard:
@@ -327,6 +337,7 @@ std::string SourceScanner::ComputeFirmwareVersion() {
   std::vector<RecordingEntry> sorted = placeholders_;
   std::stable_sort(sorted.begin(), sorted.end(),
                    [](const RecordingEntry& a, const RecordingEntry& b) { return a.path < b.path; });
+  // Only the newest file's name matters here, so the files are not opened.
   std::vector<RecordingEntry> files;
   for (const RecordingEntry& p : sorted) {
     const bool camera_folder = p.name == "Main" && (p.path.find("Normal/Main") != std::string::npos ||
@@ -334,14 +345,16 @@ std::string SourceScanner::ComputeFirmwareVersion() {
     if (!camera_folder || !platform::Fs().IsDirectory(p.path)) continue;
     auto listing = platform::Fs().ListDirectory(p.path);
     if (!listing) continue;
-    std::stable_sort(listing->begin(), listing->end(),
-                     [](const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) { return a.name < b.name; });
+    std::stable_sort(listing->begin(), listing->end(), ByName);
     for (const auto& e : *listing) {
       const char first = e.name.empty() ? '\0' : e.name[0];
-      const bool triggered = (e.name.size() > 1 && e.name[1] == 'G') || std::string_view("AGMPT").find(first) != std::string_view::npos;
-      if (!e.is_directory && HasMovExtension(e.name) && first != '\0' && triggered) {
-        AddEntry(std::filesystem::path(p.path) / e.name, files);
-      }
+      const bool triggered = (e.name.size() > 1 && e.name[1] == 'G') ||
+                             (first != '\0' && std::string_view("AGMPT").find(first) != std::string_view::npos);
+      if (e.is_directory || !HasMovExtension(e.name) || !triggered) continue;
+      RecordingEntry entry;
+      entry.path = (std::filesystem::path(p.path) / e.name).string();
+      entry.name = e.name;
+      files.push_back(std::move(entry));
     }
   }
   SortInRecordingOrder(files);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "library/FolderTree.h"
@@ -89,6 +90,7 @@ class SourceScanner {
   // The folder's listing in recording order; empty on failure.
   std::optional<std::vector<platform::DirectoryEntry>> ListInRecordingOrder(const std::filesystem::path& folder);
   void EntriesChanged();
+  bool Check(const std::filesystem::path& file);
 
   FolderTree tree_;
   std::vector<RecordingEntry> entries_;
@@ -101,6 +103,9 @@ class SourceScanner {
   TreeItem* selected_ = nullptr;
   std::int32_t serial_ = 0;
   RecordingCheck check_;
+  // Answers of the recording check during one operation (a file is asked
+  // about several times while groups, summaries and entries are made).
+  std::unordered_map<std::string, bool> checked_;
   HeaderReader header_reader_;
   SourceWatcher watcher_;
 };

@@ -1,5 +1,8 @@
 #include "recording/MappedFileReader.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -221,13 +224,18 @@ platform::Expected<RecordingTiming> ReadRecordingTiming(const std::filesystem::p
 }
 
 bool IsRecording(const std::filesystem::path& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // One read of the first 260 bytes: an empty or shorter file is no recording.
   std::uint8_t head[260];
-  const bool ok = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) > 0 && std::fseek(file, 0, SEEK_SET) == 0 &&
-                  std::fread(head, 1, sizeof head, file) == sizeof head && std::memcmp(head + 4, "ftyp", 4) == 0;
-  std::fclose(file);
-  return ok;
+  std::size_t got = 0;
+  while (got < sizeof head) {
+    const ssize_t n = ::pread(fd, head + got, sizeof head - got, static_cast<off_t>(got));
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return got == sizeof head && std::memcmp(head + 4, "ftyp", 4) == 0;
 }
 
 }  // namespace recording

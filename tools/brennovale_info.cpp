@@ -3,7 +3,12 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "library/RecordingNames.h"
+#include "library/SourceScanner.h"
+#include "platform/FileSystem.h"
 #include "recording/BoxTree.h"
 #include "recording/CompanionPath.h"
 #include "recording/MappedFileReader.h"
@@ -98,12 +103,68 @@ bool PrintVideo(const std::filesystem::path& path) {
   return true;
 }
 
+void PrintEntries(const library::SourceScanner& scanner, int indent) {
+  for (const auto& e : scanner.entries()) {
+    const auto t = library::TimeOfName(e.name);
+    const std::string trigger(library::TriggerText(e.name));
+    std::printf("%*s%s  %s  %s  front %llu, rear %llu, data %llu bytes\n", indent, "", e.name.c_str(),
+                trigger.empty() ? "-" : trigger.c_str(), Time(t).c_str(), static_cast<unsigned long long>(e.main_size),
+                static_cast<unsigned long long>(e.sub_size), static_cast<unsigned long long>(e.data_size));
+  }
+}
+
+void PrintItem(library::SourceScanner& scanner, library::TreeItem* item, int depth) {
+  const std::size_t n = scanner.SelectItem(item);
+  std::printf("%*s%s%s  (triggers 0x%02x, %zu recordings)\n", 2 * depth, "", item->text.c_str(),
+              library::IsGroupName(item->text) ? "  group" : "", static_cast<unsigned>(item->data), n);
+  PrintEntries(scanner, 2 * depth + 4);
+  for (const auto& child : item->children) PrintItem(scanner, child.get(), depth + 1);
+}
+
+int Scan(const std::filesystem::path& path) {
+  library::SourceScanner scanner(nullptr);
+  library::SourceKind kind;
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    const bool card = platform::Fs().MountPointOf(path) == std::filesystem::absolute(path).lexically_normal() &&
+                      library::IsCardLayout(path);
+    kind = card ? library::SourceKind::kCard : library::SourceKind::kFolder;
+  } else if (recording::IsRecording(path)) {
+    kind = library::SourceKind::kFile;
+  } else {
+    std::fprintf(stderr, "brennovale-info: %s: neither a folder nor a recording\n", path.string().c_str());
+    return 1;
+  }
+  static const char* kKinds[] = {"none", "SD card", "folder", "single file"};
+  scanner.OpenSource(path, kind);
+  std::printf("source %s: %s\n", path.string().c_str(), kKinds[static_cast<int>(kind)]);
+  if (kind == library::SourceKind::kCard) {
+    std::printf("firmware version: %s\n", scanner.firmware_version().empty() ? "-" : scanner.firmware_version().c_str());
+  }
+  if (kind == library::SourceKind::kFile) {
+    PrintEntries(scanner, 2);
+  } else {
+    std::vector<library::TreeItem*> top;
+    for (const auto& item : scanner.tree().top()) top.push_back(item.get());
+    for (library::TreeItem* item : top) PrintItem(scanner, item, 1);
+  }
+  std::printf("all recordings: %zu\n", scanner.CollectAllRecordings().size());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: brennovale-info FILE...\n");
+    std::fprintf(stderr, "usage: brennovale-info FILE...\n       brennovale-info --scan PATH\n");
     return 2;
+  }
+  if (std::string_view(argv[1]) == "--scan") {
+    if (argc != 3) {
+      std::fprintf(stderr, "usage: brennovale-info --scan PATH\n");
+      return 2;
+    }
+    return Scan(argv[2]);
   }
   int status = 0;
   for (int i = 1; i < argc; ++i) {

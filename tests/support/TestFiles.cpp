@@ -89,6 +89,11 @@ const std::vector<samplecard::WrittenRecording>& SharedCard() {
   return card;
 }
 
+void WriteStubRecording(const std::filesystem::path& path) {
+  std::filesystem::create_directories(path.parent_path());
+  WriteFile(path, Concat({Box("ftyp", Concat({Text("qt  "), Zeros(4), Text("qt  ")})), Box("free", Zeros(272))}));
+}
+
 std::string Run(const std::string& command, int* status) {
   std::string output;
   std::FILE* pipe = popen(command.c_str(), "r");

@@ -46,6 +46,10 @@ Bytes MiniRecording(std::uint32_t timescale, std::uint32_t duration, std::uint32
 // A small card made once per test program (3 recordings, 2 s, 10 Hz), shared.
 const std::vector<samplecard::WrittenRecording>& SharedCard();
 
+// A file that passes the recording check and nothing more: an "ftyp" box
+// and padding to 300 bytes.
+void WriteStubRecording(const std::filesystem::path& path);
+
 // Runs a shell command; returns its standard output, and its exit status in status.
 std::string Run(const std::string& command, int* status = nullptr);
 

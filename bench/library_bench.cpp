@@ -1,0 +1,61 @@
+// Scanning a card of many recordings.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "library/SourceScanner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// 1000 recordings of tiny files (front, rear, data) in the recorder's layout.
+const fs::path& ThousandRecordingCard() {
+  static const fs::path root = [] {
+    const fs::path card = fs::temp_directory_path() / "brennovale-bench" / "card-1000";
+    if (fs::exists(card / "complete")) return card;
+    std::string ftyp(300, '\0');
+    ftyp.replace(0, 12, std::string("\0\0\0\x14" "ftypqt  ", 12));
+    for (int i = 0; i < 1000; ++i) {
+      const char* top = i < 800 ? "Normal" : "Parking";
+      const int t = 60 * i;
+      char base[40];
+      std::snprintf(base, sizeof base, "%s-2403%02d-%02d%02d%02d-%06d", i < 800 ? "A__" : "P__", 1 + t / 86400,
+                    t / 3600 % 24, t / 60 % 60, t % 60, i);
+      for (const auto& [folder, suffix] : {std::pair{"Main", "M.MOV"}, {"Sub_", "S.MOV"}, {"Data", "D.ADA"}}) {
+        fs::create_directories(card / top / folder);
+        std::ofstream(card / top / folder / (std::string(base) + suffix), std::ios::binary)
+            << (std::string(folder) == "Data" ? std::string("CSMDAT0400040005000000M010402HNN") : ftyp);
+      }
+    }
+    std::ofstream(card / "complete");
+    return card;
+  }();
+  return root;
+}
+
+void BM_ScanCardOfAThousandRecordings(benchmark::State& state) {
+  const fs::path& card = ThousandRecordingCard();
+  library::SourceScanner scanner(nullptr);
+  for (auto _ : state) {
+    scanner.OpenSource(card, library::SourceKind::kCard);
+    scanner.SelectItem(scanner.InitialItem());
+    benchmark::DoNotOptimize(scanner.entries().size());
+  }
+  state.counters["tree_items"] = static_cast<double>(scanner.tree().size());
+  state.counters["firmware"] = scanner.firmware_version().empty() ? 0 : 1;
+}
+BENCHMARK(BM_ScanCardOfAThousandRecordings)->Unit(benchmark::kMillisecond);
+
+void BM_CollectAllOfAThousandRecordings(benchmark::State& state) {
+  library::SourceScanner scanner(nullptr);
+  scanner.OpenSource(ThousandRecordingCard(), library::SourceKind::kCard);
+  for (auto _ : state) benchmark::DoNotOptimize(scanner.CollectAllRecordings().size());
+}
+BENCHMARK(BM_CollectAllOfAThousandRecordings)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

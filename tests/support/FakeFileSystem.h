@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace testfiles {
+
+// The real file system with faults injected and a few facts replaced:
+// folders that cannot be listed, files that cannot be renamed or written,
+// folders that count as mount points (a card) and removable volumes.
+class FakeFileSystem : public platform::FileSystem {
+ public:
+  std::set<std::filesystem::path> unlistable;
+  std::set<std::filesystem::path> unrenamable;  // sources that fail to rename
+  std::set<std::filesystem::path> unhideable;
+  bool writes_fail = false;
+  std::vector<std::filesystem::path> mount_points;  // checked before the real mount table
+  std::vector<std::filesystem::path> removable;
+  bool use_removable = false;
+  int renames = 0;
+
+  std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::filesystem::path& folder) override;
+  bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  platform::AttributeResult SetHidden(const std::filesystem::path& path, bool hidden) override;
+  bool WriteFileAtomically(const std::filesystem::path& path, const std::string& contents) override;
+  std::filesystem::path MountPointOf(const std::filesystem::path& path) override;
+  std::vector<std::filesystem::path> RemovableVolumes() override;
+};
+
+}  // namespace testfiles
