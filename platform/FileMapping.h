@@ -24,6 +24,8 @@ class FileMapping {
 
   const std::filesystem::path& path() const { return path_; }
   std::uint64_t size() const { return size_; }
+  // The descriptor, for copying bytes with read calls instead of mappings.
+  int fd() const { return fd_; }
 
   // Maps [offset, offset + length) cut at the end of the file. An offset at
   // or past the end gives an empty, invalid view; a failed mmap likewise, with

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,26 @@ struct DirectoryEntry {
 };
 
 enum class AttributeResult { kDone, kUnsupported, kFailed };
+
+// A file written under a temporary name in its final folder and renamed into
+// place only by Commit(), after every write, fsync and close succeeded. A file
+// destroyed without a successful Commit() is removed, so a failure never leaves
+// a half-written file under the final name.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  virtual bool Write(const void* data, std::size_t n) = 0;
+  // Copies length bytes at offset of another open file (kernel copy where it
+  // can, read and write calls otherwise; never through mapped memory).
+  virtual bool CopyFrom(int source_fd, std::uint64_t offset, std::uint64_t length) = 0;
+  virtual bool Commit() = 0;
+  virtual std::uint64_t written() const = 0;
+  // Why the last call failed.
+  const std::string& error() const { return error_; }
+
+ protected:
+  std::string error_;
+};
 
 // The file operations the library and settings code rely on, behind one
 // interface so that tests can make any of them fail (CI runs as root, where
@@ -39,6 +60,9 @@ class FileSystem {
   // Writes a whole file so that a crash never leaves it half-written:
   // temporary file in the same folder, fsync, rename over the old one.
   virtual bool WriteFileAtomically(const std::filesystem::path& path, const std::string& contents);
+  // An output file that will become final_path on Commit(); null (with the
+  // reason in error) when the folder is not writable.
+  virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::filesystem::path& final_path, std::string* error);
   // The mount point of the volume that holds path.
   virtual std::filesystem::path MountPointOf(const std::filesystem::path& path);
   // Mount points of removable volumes (USB card readers and SD slots), sorted by name.

@@ -1,6 +1,53 @@
 #include "FakeFileSystem.h"
 
 namespace testfiles {
+namespace {
+
+// A real output file that runs out of space after a number of bytes.
+class LimitedOutputFile : public platform::OutputFile {
+ public:
+  LimitedOutputFile(std::unique_ptr<platform::OutputFile> real, std::uint64_t budget)
+      : real_(std::move(real)), budget_(budget) {}
+  bool Write(const void* data, std::size_t n) override {
+    if (!Take(n)) return false;
+    return Pass(real_->Write(data, n));
+  }
+  bool CopyFrom(int fd, std::uint64_t offset, std::uint64_t length) override {
+    if (!Take(length)) return false;
+    return Pass(real_->CopyFrom(fd, offset, length));
+  }
+  bool Commit() override { return Pass(real_->Commit()); }
+  std::uint64_t written() const override { return real_->written(); }
+
+ private:
+  bool Take(std::uint64_t n) {
+    if (n > budget_) {
+      error_ = "write error: No space left on device";
+      return false;
+    }
+    budget_ -= n;
+    return true;
+  }
+  bool Pass(bool ok) {
+    if (!ok) error_ = real_->error();
+    return ok;
+  }
+  std::unique_ptr<platform::OutputFile> real_;
+  std::uint64_t budget_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::OutputFile> FakeFileSystem::CreateOutputFile(const std::filesystem::path& final_path,
+                                                                       std::string* error) {
+  if (outputs_fail) {
+    if (error) *error = final_path.string() + ": cannot create the file: Permission denied";
+    return nullptr;
+  }
+  auto real = platform::FileSystem::CreateOutputFile(final_path, error);
+  if (!real || output_budget == UINT64_MAX) return real;
+  return std::make_unique<LimitedOutputFile>(std::move(real), output_budget);
+}
 
 std::optional<std::vector<platform::DirectoryEntry>> FakeFileSystem::ListDirectory(const std::filesystem::path& folder) {
   if (unlistable.count(folder.lexically_normal())) return std::nullopt;

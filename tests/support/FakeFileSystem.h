@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <set>
 #include <vector>
 
@@ -21,6 +22,8 @@ class FakeFileSystem : public platform::FileSystem {
   std::vector<std::filesystem::path> removable;
   bool use_removable = false;
   int renames = 0;
+  bool outputs_fail = false;               // the output folder is not writable
+  std::uint64_t output_budget = UINT64_MAX;  // bytes an output file may take before the disk is full
 
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::filesystem::path& folder) override;
   bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
@@ -28,6 +31,8 @@ class FakeFileSystem : public platform::FileSystem {
   bool WriteFileAtomically(const std::filesystem::path& path, const std::string& contents) override;
   std::filesystem::path MountPointOf(const std::filesystem::path& path) override;
   std::vector<std::filesystem::path> RemovableVolumes() override;
+  std::unique_ptr<platform::OutputFile> CreateOutputFile(const std::filesystem::path& final_path,
+                                                         std::string* error) override;
 };
 
 }  // namespace testfiles

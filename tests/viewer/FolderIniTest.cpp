@@ -86,10 +86,11 @@ TEST_F(Settings, FailedWriteLeavesTheFileAsItWas) {
 }
 
 TEST_F(Settings, ConcurrentWritersNeverBreakTheFile) {
+  const std::string keys[] = {"K0", "K1", "K2", "K3"};
   std::vector<std::thread> writers;
   for (int t = 0; t < 4; ++t) {
-    writers.emplace_back([t] {
-      for (int i = 0; i < 50; ++i) WriteFolderIni("STRESS", "K" + std::to_string(t), std::to_string(i));
+    writers.emplace_back([&keys, t] {
+      for (int i = 0; i < 50; ++i) WriteFolderIni("STRESS", keys[t], std::to_string(i));
     });
   }
   // A reader meanwhile always sees a whole file.
@@ -98,7 +99,7 @@ TEST_F(Settings, ConcurrentWritersNeverBreakTheFile) {
     EXPECT_TRUE(v.empty() || std::stoi(v) >= 0);
   }
   for (auto& w : writers) w.join();
-  for (int t = 0; t < 4; ++t) EXPECT_EQ(ReadFolderIni("STRESS", "K" + std::to_string(t)), "49");
+  for (const std::string& key : keys) EXPECT_EQ(ReadFolderIni("STRESS", key), "49");
 }
 
 }  // namespace

@@ -86,6 +86,18 @@ std::string Caption(const Civil& c) {
          TwoDigits(c.minute) + ":" + TwoDigits(c.second);
 }
 
+// Appends an H.264 filler-data unit of n bytes (decoders skip it) to a frame.
+void AppendFiller(EncodedFrame& frame, std::size_t n) {
+  if (n < 6) return;
+  const std::size_t unit = n - 4;
+  const std::uint8_t length[4] = {static_cast<std::uint8_t>(unit >> 24), static_cast<std::uint8_t>(unit >> 16),
+                                  static_cast<std::uint8_t>(unit >> 8), static_cast<std::uint8_t>(unit)};
+  frame.data.insert(frame.data.end(), length, length + 4);
+  frame.data.push_back(0x0C);
+  frame.data.insert(frame.data.end(), unit - 2, 0xFF);
+  frame.data.push_back(0x80);
+}
+
 platform::Expected<int> WriteVideo(const std::filesystem::path& path, const CardOptions& o, double fps, Camera camera,
                                    std::int64_t start, std::uint64_t padding) {
   std::uint32_t timescale = 0, delta = 0;
@@ -125,6 +137,9 @@ platform::Expected<int> WriteVideo(const std::filesystem::path& path, const Card
       sound->samples[i] = static_cast<std::int16_t>(
           32767.0 * (0.05 * std::sin(2 * kPi * 220.0 * t) + beep * std::sin(2 * kPi * 880.0 * t)));
     }
+  }
+  if (o.fill_mdat > 0) {
+    for (EncodedFrame& f : track.frames) AppendFiller(f, static_cast<std::size_t>(o.fill_mdat / track.frames.size()));
   }
   auto written = WriteMov(path, track, sound, padding);
   if (!written) return platform::Expected<int>::Failure(written.error());

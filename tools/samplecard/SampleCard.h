@@ -20,7 +20,8 @@ struct CardOptions {
   std::uint32_t seed = 1;
   int sensor_hz = 10;    // 10 or 15
   bool sound = true;
-  std::uint64_t pad_mdat = 0;  // extra zero bytes at the end of each front file's mdat
+  std::uint64_t pad_mdat = 0;  // extra zero bytes at the end of each front file's mdat (a hole)
+  std::uint64_t fill_mdat = 0;  // about this many bytes of H.264 filler data spread over every video file's frames
 };
 
 struct WrittenRecording {
