@@ -39,6 +39,8 @@ class SensorDataFile {
 
   // Abandons a locate or decode that runs on another thread.
   void Cancel() { cancel_.store(true); }
+  // Clears a cancel request that no run has taken.
+  void TakeCancelIfAny() { cancel_.store(false); }
 
   void set_frame_duration(float ms) { frame_duration_ = ms; }
   float frame_duration() const { return frame_duration_; }

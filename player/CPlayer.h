@@ -1,0 +1,116 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/MessageSink.h"
+#include "player/EVRCustomPresenter.h"
+#include "player/PlayerMessages.h"
+#include "player/PresentationClock.h"
+
+struct AVFrame;
+
+namespace player {
+
+enum class PlayerState { kClosed = 0, kReady = 1, kOpenPending = 2, kStarted = 3, kPaused = 4, kStopped = 5, kClosing = 6 };
+
+class AudioOutput;
+
+// The playback back end: libavformat demuxing and libavcodec decoding on a
+// worker thread, a presentation clock that honours the rate, the presenter,
+// and the sound through an audio output when there is one.
+class CPlayer {
+ public:
+  struct Options {
+    bool hardware_decode = false;  // VA-API when present, silently software otherwise
+    bool sound = true;
+  };
+  CPlayer(platform::MessageSink* owner, std::function<void()> repaint, Options options);
+  ~CPlayer();
+  CPlayer(const CPlayer&) = delete;
+  CPlayer& operator=(const CPlayer&) = delete;
+
+  // Opens the file and starts the worker; WM_PLAYER_READY follows when the
+  // first picture is decoded. Fails with VFW_E_NO_DECODER for a file without
+  // a decodable video stream.
+  // Frame f lies at f x delta in the video track's timescale; every
+  // conversion between frames and times is done in those integers.
+  HRESULT Open(const std::filesystem::path& path, std::uint32_t timescale, std::uint32_t delta, std::int32_t frame_count);
+  std::int64_t FrameTime(std::int32_t frame) const;  // 100-ns units
+  void Shutdown();
+
+  // Resume from the current position (states 4 and 5 only).
+  HRESULT Play();
+  // Start at a position: single = show that frame and hold (show frame);
+  // otherwise go on playing from it (seek while playing).
+  HRESULT StartAt(std::int64_t position, bool single);
+  HRESULT Pause();
+  HRESULT SetRate(double rate, bool thin);
+  void SetVolume(float volume);
+
+  PlayerState state() const { return state_; }
+  bool has_display() const { return ready_; }
+  EVRCustomPresenter* presenter() { return activate_.presenter(); }
+  const PresentationClock& clock() const { return clock_; }
+  std::int64_t duration() const { return duration_; }
+  QSize native_size() const { return native_size_; }
+  bool hardware_in_use() const { return hardware_in_use_; }
+  bool sound_in_use() const { return sound_in_use_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  struct Command {
+    enum Kind { kPlay, kStartAt, kPause, kRate, kQuit } kind;
+    std::int64_t position = 0;
+    bool single = false;
+    double rate = 1.0;
+    bool thin = false;
+    std::array<int, 3> control{1, 0, 0};
+  };
+  struct Media;
+  void Post(Command command);
+  void Run();
+  bool HandleCommands(std::unique_lock<std::mutex>& guard);
+  bool DecodeOne();
+  void DeliverFrame(::AVFrame* frame);
+  void SeekTo(std::int64_t position);
+  void EndOfPresentation();
+
+  platform::MessageSink* const owner_;
+  const Options options_;
+  PresentationClock clock_;
+  CMFActivate activate_;
+  std::unique_ptr<Media> media_;  // worker thread only, after Open
+  std::unique_ptr<AudioOutput> audio_;
+
+  std::atomic<PlayerState> state_{PlayerState::kClosed};
+  std::atomic<bool> ready_{false};
+  std::atomic<bool> closing_{false};
+  std::atomic<bool> hardware_in_use_{false};
+  std::atomic<bool> sound_in_use_{false};
+  std::int32_t IndexOfPts(std::int64_t pts) const;
+  std::int64_t frame_duration_ = 0;  // 100-ns units, rounded; for tolerances only
+  std::uint32_t timescale_ = 0;
+  std::uint32_t delta_ = 0;
+  std::int32_t frame_count_ = 0;
+  std::int64_t duration_ = 0;
+  QSize native_size_;
+  std::string error_;
+
+  // Guarded by lock_: commands from the UI thread to the worker.
+  std::mutex lock_;
+  std::condition_variable wake_;
+  std::deque<Command> commands_;
+  std::thread worker_;
+};
+
+}  // namespace player

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QImage>
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "player/D3DPresentEngine.h"
+#include "player/PresentationClock.h"
+#include "player/SamplePool.h"
+#include "player/Scheduler.h"
+
+namespace player {
+
+enum class RenderState { kStarted, kStopped, kPaused, kShutdown };
+
+// Receives decoded pictures, schedules them against the presentation clock
+// and presents them through the engine.
+//
+// The single-frame control values, written by the player just before it
+// starts or pauses the session:
+//   0 non-zero: a sample that returns to the pool wakes the decoder at once
+//     (continuous playback); zero: the decoder goes on at its next poll.
+//   1 non-zero: the first picture delivered after the value was set is shown
+//     at once, whatever the clock says, and the presenter then holds; used to
+//     show one frame. Set back to zero once that picture is shown.
+//   2: stored.
+class EVRCustomPresenter {
+ public:
+  EVRCustomPresenter(PresentationClock& clock, std::function<void()> repaint);
+  ~EVRCustomPresenter();
+
+  // A decoded picture from the decoder ("mixer output"). Waits for a free
+  // sample; false when none became free (flushed or shutting down).
+  bool DeliverSample(QImage image, std::int64_t time, std::int32_t frame);
+  // Wakes a delivery that waits for a free sample.
+  void Interrupt();
+  void Flush();
+  bool Idle() const { return scheduler_.Idle(); }
+
+  void OnClockStart();
+  void OnClockPause();
+  void OnClockStop();
+  void SetRate(double rate) { rate_ = rate; }
+  double rate() const { return rate_; }
+  RenderState render_state() const { return state_; }
+  void Shutdown();
+
+  // What the display control offers.
+  void SetVideoPosition(const QRectF& source, const QRect& destination) { engine_.SetVideoPosition(source, destination); }
+  void GetVideoPosition(QRectF* source, QRect* destination) const { engine_.GetVideoPosition(source, destination); }
+  void SetAspectRatioMode(bool keep) { engine_.SetAspectRatioMode(keep); }
+  void RepaintVideo() {
+    if (repaint_) repaint_();
+  }
+  QImage GetCurrentImage() const { return scheduler_.Published().image; }
+  PublishedFrame Published() const { return scheduler_.Published(); }
+  QSize GetNativeVideoSize() const { return native_size_; }
+  void set_native_size(QSize size) { native_size_ = size; }
+  void set_frame_duration(std::int64_t duration) { scheduler_.set_frame_duration(duration); }
+  // Rates the presenter can play: x0.25 to x4.0 forwards.
+  static bool IsRateSupported(double rate) { return rate >= 0.25 && rate <= 4.0; }
+  const D3DPresentEngine& engine() const { return engine_; }
+
+  void SetSingleFrameControl(int v0, int v1, int v2);
+  std::array<int, 3> single_frame_control() const;
+
+ private:
+  PresentationClock& clock_;
+  const std::function<void()> repaint_;
+  std::atomic<int> control_[3] = {1, 0, 0};
+  std::atomic<double> rate_{1.0};
+  std::atomic<RenderState> state_{RenderState::kStopped};
+  std::atomic<std::uint64_t> interruptions_{0};  // counts Interrupt() calls
+  QSize native_size_;
+  D3DPresentEngine engine_;
+  SamplePool pool_{4};
+  Scheduler scheduler_;  // after the pool: it returns samples into it
+};
+
+// Holds at most one presenter; asks for any other interface are refused.
+class CMFActivate {
+ public:
+  enum class Interface { kVideoPresenter, kOther };
+  CMFActivate(PresentationClock& clock, std::function<void()> repaint);
+  // The presenter (made on the first call); null with MF_E_CANNOT_CREATE_SINK
+  // in result for any other interface.
+  EVRCustomPresenter* ActivateObject(Interface iid, std::int32_t* result);
+  void ShutdownObject();
+  // Forgets the presenter and hands it to the caller.
+  std::unique_ptr<EVRCustomPresenter> DetachObject();
+  EVRCustomPresenter* presenter() const { return presenter_.get(); }
+
+ private:
+  PresentationClock& clock_;
+  std::function<void()> repaint_;
+  std::unique_ptr<EVRCustomPresenter> presenter_;
+};
+
+}  // namespace player

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "player/PlayerMessages.h"
+
+namespace player {
+
+// The text a failure is shown with: the result's name, the missing-decoder
+// text (UI text 114), or "Unknown 0x%x".
+std::string ErrorText(HRESULT hr);
+
+// Where failures go. The viewer shows them in a skinned message box after
+// the view's lock is released; tests collect them.
+using ErrorSink = std::function<void(HRESULT hr, const std::string& text)>;
+
+}  // namespace player

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/MessageSink.h"
+#include "platform/NamedMutex.h"
+#include "player/CPlayer.h"
+#include "player/ErrorReporter.h"
+#include "recording/SensorDataFile.h"
+
+namespace player {
+
+// What one view operation gets and gives.
+struct ViewCall {
+  std::int64_t value = 0;  // a frame, a rate code, a volume, a flag or an option
+  double real = 0.0;       // slow motion on/off, the zoom factor
+  double x = 0.0, y = 0.0; // pan offsets: the visible part's top-left, as fractions of the picture
+  std::filesystem::path path;
+  QString text;
+  // Results of operations that give more than a number.
+  double real_result = 0.0;
+  int width = 0, height = 0;
+};
+
+// One video view: a recording's front or rear camera with its back end,
+// its sensor data and its locks. Every operation runs under the view's
+// "hFileMutex" (shared by name with the other view).
+class MovieView {
+ public:
+  enum class ViewState { kNothing = 0, kStopped = 1, kPlaying = 2, kPaused = 3 };
+
+  // owner receives WM_PLAYER_READY and WM_PLAYER_ENDED; owner_parent the
+  // slow-motion messages; repaint asks the window to paint again.
+  MovieView(platform::MessageSink* owner, platform::MessageSink* owner_parent, std::function<void()> repaint);
+  ~MovieView();
+  MovieView(const MovieView&) = delete;
+  MovieView& operator=(const MovieView&) = delete;
+
+  // The operations, numbered as in the view operation table.
+  std::int64_t SetUp(const QString& font_face);                 // 0
+  std::int64_t TearDown();                                      // 1
+  std::int64_t IsRecording(const std::filesystem::path& path);  // 2
+  HRESULT Open(const std::filesystem::path& path);              // 3
+  std::int64_t Close();                                         // 4
+  std::int64_t LoadSensorData(const std::filesystem::path& video_path);  // 5
+  std::int64_t FreeSensorData();                                // 6
+  HRESULT Play();                                               // 7
+  HRESULT Seek(std::int32_t frame);                             // 8
+  HRESULT Pause();                                              // 9
+  HRESULT Stop();                                               // 10
+  std::int32_t CurrentFrame();                                  // 11
+  HRESULT ShowFrame(std::int32_t frame);                        // 12, 13
+  std::int64_t SetViewOption(int which, std::int64_t value);    // 14, 16
+  HRESULT SetRate(int code);                                    // 18
+  HRESULT SlowMotion(double on);                                // 19
+  HRESULT SetAspectMode(int mode);                              // 20
+  std::int32_t FrameCount();                                    // 21, 22
+  float FrameDuration();                                        // 24
+  QSize VideoSize();                                            // 25
+  HRESULT SetVolume(int volume);                                // 26
+  HRESULT OverlayText(const QString& text);                     // 27
+  HRESULT RestoreOverlay();                                     // 28
+  HRESULT Rotate180(bool on);                                   // 29
+  HRESULT ZoomAndPan(double factor, double x, double y);        // 30
+  bool SavePicture(const std::filesystem::path& path);          // 31
+  HRESULT Repaint();                                            // 32
+  HRESULT Redraw();                                             // 33
+
+  // Loads a recording's sensor data into the preload slot, under the cache
+  // lock, stopping a preload that still runs.
+  bool PreloadSensorData(const std::filesystem::path& video_path);
+
+  // The view's picture at the given size (the window paints this).
+  QImage Compose(const QSize& size);
+
+  ViewState view_state() const { return view_state_; }
+  PlayerState player_state() const { return player_ ? player_->state() : PlayerState::kClosed; }
+  int rate_code() const { return rate_code_; }
+  bool can_play_backwards() const { return false; }
+  int volume() const { return volume_; }
+  bool media_ready() const { return player_ && player_->has_display(); }
+  const recording::SensorDataFile& sensor_data() const { return data_; }
+  CPlayer* player() { return player_.get(); }
+  // The frame on screen and its picture (at native size).
+  PublishedFrame FrameOnScreen() const;
+  // Waits until frame is on screen; for tools and tests.
+  bool WaitForFrame(std::int32_t frame, std::chrono::milliseconds timeout) const;
+
+  void set_error_sink(ErrorSink sink) { errors_ = std::move(sink); }
+  // The slow-motion step period (about a second); tests shorten it.
+  void set_slow_step_period(std::chrono::milliseconds period) { slow_period_ = period; }
+
+ private:
+  HRESULT Report(HRESULT hr);
+  bool Ready() const;
+  void ApplyVolume();
+  void EndSlowMotion();
+  void RunSlowMotion();
+  std::int64_t FrameTime(std::int32_t frame) const;
+
+  platform::MessageSink* const owner_;
+  platform::MessageSink* const owner_parent_;
+  const std::function<void()> repaint_;
+  std::shared_ptr<platform::NamedMutex> file_mutex_;
+  std::shared_ptr<platform::NamedMutex> cache_mutex_;
+  ErrorSink errors_;
+
+  // UI thread, under the file lock.
+  std::unique_ptr<CPlayer> player_;
+  std::atomic<ViewState> view_state_{ViewState::kNothing};
+  int volume_ = 65535;
+  std::atomic<int> rate_code_{1};
+  float frame_duration_ms_ = 0.0f;
+  std::uint32_t timescale_ = 0;
+  std::uint32_t delta_ = 0;
+  std::int32_t frame_count_ = 0;
+  double bit_rate_ = 0.0;
+  std::int64_t view_options_[2] = {0, 0};
+  bool hardware_decode_ = false;
+  QFont overlay_font_;
+  QImage overlay_;  // 300 x 120, black is transparent
+  bool rotated_ = false;
+  double zoom_ = 1.0, pan_x_ = 0.0, pan_y_ = 0.0;
+  std::int32_t last_frame_ = 0;
+
+  recording::SensorDataFile data_;
+  recording::SensorDataFile preload_;
+  std::filesystem::path preload_path_;  // guarded by the cache lock
+
+  // The slow-motion run: the flag is read by its thread.
+  std::atomic<double> slow_{0.0};
+  std::atomic<std::int32_t> slow_frame_{0};
+  std::int32_t slow_count_ = 0;
+  std::chrono::milliseconds slow_period_{1000};
+  std::thread slow_thread_;
+};
+
+// The rear view's frame for the front view's frame f: the same moment at the
+// rear camera's rate; f itself when both run at the same rate.
+std::int32_t RearFrameFor(std::int32_t front_frame, float front_duration_ms, float rear_duration_ms);
+
+}  // namespace player
