@@ -188,9 +188,8 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, std::uint32_t timescale
   clock_.Start(0);
   clock_.Pause();
   media_ = std::move(media);
-  state_ = PlayerState::kReady;
+  state_ = PlayerState::kOpenPending;  // the worker makes it stopped (ready) when it starts
   worker_ = std::thread([this] { Run(); });
-  state_ = PlayerState::kOpenPending;
   return S_OK;
 }
 

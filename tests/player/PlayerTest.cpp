@@ -236,11 +236,12 @@ TEST_F(Playing, TwoViewsAtDifferentRatesShowTheSameMoment) {
   ASSERT_TRUE(rear.media_ready());
   for (int front : {0, 21, 40, 59}) {
     ExpectShows(front);
-    const int expected = RearFrameFor(front, view_.FrameDuration(), rear.FrameDuration());
+    // Past the rear file's last frame the request is clamped to it.
+    const int expected = std::min(RearFrameFor(front, view_.FrameDuration(), rear.FrameDuration()), rear.FrameCount() - 1);
     ASSERT_EQ(rear.ShowFrame(expected), S_OK);
-    ASSERT_TRUE(rear.WaitForFrame(expected, 5s));
+    ASSERT_TRUE(rear.WaitForFrame(expected, 5s)) << "rear frame " << expected << ", on screen " << rear.FrameOnScreen().frame;
     EXPECT_EQ(StripOf(rear.FrameOnScreen().image), expected);
-    EXPECT_EQ(expected, (front + 1) / 2) << "the rounded conversion";
+    EXPECT_EQ(expected, std::min((front + 1) / 2, 29)) << "the rounded conversion";
   }
 }
 
