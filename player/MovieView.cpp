@@ -90,17 +90,26 @@ std::int64_t MovieView::IsRecording(const std::filesystem::path& path) {
 }
 
 HRESULT MovieView::Open(const std::filesystem::path& path) {
-  platform::NamedMutexLock lock(file_mutex_);
+  HRESULT hr;
+  {
+    platform::NamedMutexLock lock(file_mutex_);
+    hr = OpenLocked(path);
+  }
+  // Reported after the lock is released: the viewer shows a message box.
+  return Report(hr);
+}
+
+HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
   if (player_) {
     player_->Shutdown();
     player_.reset();
   }
   view_state_ = ViewState::kNothing;
-  if (!recording::IsRecording(path)) return Report(E_INVALIDARG);
+  if (!recording::IsRecording(path)) return E_INVALIDARG;
   // The probe's mapped views are gone before playback starts.
   auto timing = recording::ReadRecordingTiming(path);
   const auto video = ReadVideoTiming(path);
-  if (!timing || !video || !(timing->frame_duration_ms > 0.0f)) return Report(E_INVALIDARG);
+  if (!timing || !video || !(timing->frame_duration_ms > 0.0f)) return E_INVALIDARG;
   frame_duration_ms_ = timing->frame_duration_ms;
   timescale_ = video->timescale;
   delta_ = video->delta;
@@ -113,7 +122,7 @@ HRESULT MovieView::Open(const std::filesystem::path& path) {
   const HRESULT hr = player_->Open(path, timescale_, delta_, frame_count_);
   if (Failed(hr)) {
     player_.reset();
-    return Report(hr);
+    return hr;
   }
   rate_code_ = 1;
   ApplyVolume();

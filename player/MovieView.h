@@ -100,6 +100,7 @@ class MovieView {
 
  private:
   HRESULT Report(HRESULT hr);
+  HRESULT OpenLocked(const std::filesystem::path& path);
   bool Ready() const;
   void ApplyVolume();
   void EndSlowMotion();
