@@ -3,14 +3,11 @@
 #include <map>
 
 #include "player/AudioOutput.h"
+#include "player/VideoDecoder.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/hwcontext.h>
-#include <libavutil/imgutils.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
+#include <libavutil/frame.h>
+#include <libavutil/mathematics.h>
 #include <libswscale/swscale.h>
 }
 
@@ -21,34 +18,13 @@ constexpr std::size_t kCachedFrames = 64;
 
 enum class Mode { kIdle, kPlaying, kShowTarget, kPlayFromTarget, kEnded };
 
-AVPixelFormat PickHardwareFormat(AVCodecContext*, const AVPixelFormat* formats) {
-  for (const AVPixelFormat* f = formats; *f != AV_PIX_FMT_NONE; ++f) {
-    if (*f == AV_PIX_FMT_VAAPI) return *f;
-  }
-  return formats[0];
-}
-
-int Interrupted(void* opaque) { return static_cast<std::atomic<bool>*>(opaque)->load() ? 1 : 0; }
-
 }  // namespace
 
 struct CPlayer::Media {
-  AVFormatContext* format = nullptr;
-  AVCodecContext* video = nullptr;
-  AVCodecContext* audio = nullptr;
-  AVBufferRef* hardware = nullptr;
+  std::unique_ptr<VideoDecoder> decoder;
   SwsContext* scaler = nullptr;
-  SwrContext* resampler = nullptr;
-  AVPacket* packet = nullptr;
-  AVFrame* frame = nullptr;
-  AVFrame* transfer = nullptr;
-  int video_stream = -1;
-  int audio_stream = -1;
-  AVRational time_base{1, 1};
-  std::int64_t start_pts = 0;
   Mode mode = Mode::kIdle;
   std::int32_t target = 0;
-  bool input_ended = false;
   // Decoded pictures of the current stretch of the file, by frame number,
   // so that stepping back within a GOP needs no new decode.
   std::map<std::int32_t, AVFrame*> cache;
@@ -59,15 +35,7 @@ struct CPlayer::Media {
 
   ~Media() {
     ClearCache();
-    av_frame_free(&transfer);
-    av_frame_free(&frame);
-    av_packet_free(&packet);
     sws_freeContext(scaler);
-    swr_free(&resampler);
-    avcodec_free_context(&audio);
-    avcodec_free_context(&video);
-    av_buffer_unref(&hardware);
-    avformat_close_input(&format);
   }
   void ClearCache() {
     for (auto& [index, f] : cache) av_frame_free(&f);
@@ -76,7 +44,6 @@ struct CPlayer::Media {
   void Cache(std::int32_t index, const AVFrame* f) {
     if (cache.count(index)) return;
     if (cache.size() >= kCachedFrames) {
-      // Keep the frames nearest to the one just decoded.
       auto oldest = cache.begin();
       av_frame_free(&oldest->second);
       cache.erase(oldest);
@@ -94,8 +61,7 @@ std::int64_t CPlayer::FrameTime(std::int32_t frame) const {
   return av_rescale(static_cast<std::int64_t>(frame) * delta_, 10000000, timescale_);
 }
 
-std::int32_t CPlayer::IndexOfPts(std::int64_t pts) const {
-  const std::int64_t ticks = av_rescale_q(pts - media_->start_pts, media_->time_base, AVRational{1, static_cast<int>(timescale_)});
+std::int32_t CPlayer::IndexOfTicks(std::int64_t ticks) const {
   return static_cast<std::int32_t>((ticks + delta_ / 2) / delta_);
 }
 
@@ -110,74 +76,22 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, std::uint32_t timescale
   duration_ = FrameTime(frame_count);
   closing_ = false;
   auto media = std::make_unique<Media>();
-  media->format = avformat_alloc_context();
-  media->format->interrupt_callback = {Interrupted, &closing_};
-  if (avformat_open_input(&media->format, path.c_str(), nullptr, nullptr) < 0) {
-    error_ = path.string() + ": cannot be opened";
-    return VFW_E_NO_DECODER;
+  audio_ = options_.sound ? AudioOutput::CreateDefault() : nullptr;
+  VideoDecoder::Settings settings;
+  settings.hardware = options_.hardware_decode;
+  settings.threads = options_.threads;
+  settings.sound_rate = audio_ ? audio_->sample_rate() : 0;
+  settings.sound_channels = audio_ ? audio_->channels() : 2;
+  HRESULT opened = S_OK;
+  media->decoder = VideoDecoder::Open(path, settings, &closing_, &opened, &error_);
+  if (!media->decoder) {
+    audio_.reset();
+    return opened;
   }
-  if (avformat_find_stream_info(media->format, nullptr) < 0) {
-    error_ = path.string() + ": no readable streams";
-    return VFW_E_NO_DECODER;
-  }
-  const AVCodec* codec = nullptr;
-  media->video_stream = av_find_best_stream(media->format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-  if (media->video_stream < 0 || codec == nullptr) {
-    error_ = path.string() + ": no video decoder for this file";
-    return VFW_E_NO_DECODER;
-  }
-  AVStream* stream = media->format->streams[media->video_stream];
-  media->time_base = stream->time_base;
-  media->start_pts = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-  media->video = avcodec_alloc_context3(codec);
-  avcodec_parameters_to_context(media->video, stream->codecpar);
-  media->video->thread_count = 0;
-  if (options_.hardware_decode &&
-      av_hwdevice_ctx_create(&media->hardware, AV_HWDEVICE_TYPE_VAAPI, nullptr, nullptr, 0) == 0) {
-    media->video->hw_device_ctx = av_buffer_ref(media->hardware);
-    media->video->get_format = PickHardwareFormat;
-    hardware_in_use_ = true;
-  }
-  if (avcodec_open2(media->video, codec, nullptr) < 0) {
-    // Without the hardware path, or not at all.
-    avcodec_free_context(&media->video);
-    hardware_in_use_ = false;
-    media->video = avcodec_alloc_context3(codec);
-    avcodec_parameters_to_context(media->video, stream->codecpar);
-    media->video->thread_count = 0;
-    if (avcodec_open2(media->video, codec, nullptr) < 0) {
-      error_ = path.string() + ": the video decoder cannot be opened";
-      return VFW_E_NO_DECODER;
-    }
-  }
-  native_size_ = QSize(media->video->width, media->video->height);
-  // Sound, when there is a stream, a decoder and a device; otherwise the
-  // recording plays silently.
-  const AVCodec* audio_codec = nullptr;
-  media->audio_stream = options_.sound ? av_find_best_stream(media->format, AVMEDIA_TYPE_AUDIO, -1, -1, &audio_codec, 0) : -1;
-  if (media->audio_stream >= 0 && audio_codec != nullptr) {
-    audio_ = AudioOutput::CreateDefault();
-    media->audio = avcodec_alloc_context3(audio_codec);
-    avcodec_parameters_to_context(media->audio, media->format->streams[media->audio_stream]->codecpar);
-    AVChannelLayout out_layout;
-    av_channel_layout_default(&out_layout, audio_ ? audio_->channels() : 2);
-    if (!audio_ || avcodec_open2(media->audio, audio_codec, nullptr) < 0 ||
-        swr_alloc_set_opts2(&media->resampler, &out_layout, AV_SAMPLE_FMT_S16, audio_->sample_rate(),
-                            &media->audio->ch_layout, media->audio->sample_fmt, media->audio->sample_rate, 0,
-                            nullptr) < 0 ||
-        swr_init(media->resampler) < 0) {
-      // The no-audio retry: play on without sound.
-      avcodec_free_context(&media->audio);
-      swr_free(&media->resampler);
-      audio_.reset();
-      media->audio_stream = -1;
-    }
-    av_channel_layout_uninit(&out_layout);
-  }
+  if (!media->decoder->has_sound()) audio_.reset();  // no sound stream or no way to play it: silent
+  hardware_in_use_ = media->decoder->hardware_in_use();
   sound_in_use_ = audio_ != nullptr;
-  media->packet = av_packet_alloc();
-  media->frame = av_frame_alloc();
-  media->transfer = av_frame_alloc();
+  native_size_ = media->decoder->size();
 
   int32_t result = S_OK;
   EVRCustomPresenter* presenter = activate_.ActivateObject(CMFActivate::Interface::kVideoPresenter, &result);
@@ -336,7 +250,7 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
       case Command::kRate:
         presenter->SetRate(c.rate);
         // Above x2 only key frames are decoded, so decoding keeps up with the clock.
-        media_->video->skip_frame = c.thin ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
+        media_->decoder->SetThinning(c.thin);
         if (audio_ && c.rate != 1.0) audio_->Flush();
         break;
     }
@@ -359,13 +273,8 @@ void CPlayer::SeekTo(std::int64_t position) {
   m.pending = QImage();
   m.pending_frame = -1;
   if (m.cache.count(m.target) && m.target <= m.last_decoded) return;
-  const std::int64_t ts = m.start_pts + av_rescale_q(static_cast<std::int64_t>(m.target) * delta_,
-                                                     AVRational{1, static_cast<int>(timescale_)}, m.time_base);
-  av_seek_frame(m.format, m.video_stream, ts, AVSEEK_FLAG_BACKWARD);
-  avcodec_flush_buffers(m.video);
-  if (m.audio) avcodec_flush_buffers(m.audio);
+  m.decoder->Seek(static_cast<std::int64_t>(m.target) * delta_, timescale_);
   m.ClearCache();
-  m.input_ended = false;
   m.last_decoded = -1;
 }
 
@@ -379,39 +288,12 @@ bool CPlayer::DecodeOne() {
     }
     return true;
   }
-  const int got = avcodec_receive_frame(m.video, m.frame);
-  if (got == 0) {
-    AVFrame* picture = m.frame;
-    if (m.frame->format == AV_PIX_FMT_VAAPI) {
-      av_frame_unref(m.transfer);
-      if (av_hwframe_transfer_data(m.transfer, m.frame, 0) < 0) return true;
-      av_frame_copy_props(m.transfer, m.frame);
-      picture = m.transfer;
-    }
-    const std::int64_t pts = picture->best_effort_timestamp == AV_NOPTS_VALUE ? picture->pts : picture->best_effort_timestamp;
-    const std::int32_t index = IndexOfPts(pts);
-    m.Cache(index, picture);
-    m.last_decoded = index;
-    const bool reached = index >= m.target;
-    if (m.mode == Mode::kShowTarget && reached) {
-      DeliverFrame(picture);
-      std::lock_guard guard(lock_);
-      if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
-    } else if (m.mode == Mode::kPlayFromTarget && reached) {
-      clock_.Start(FrameTime(index));
-      activate_.presenter()->OnClockStart();
-      {
-        std::lock_guard guard(lock_);
-        if (m.mode == Mode::kPlayFromTarget) m.mode = Mode::kPlaying;
-      }
-      DeliverFrame(picture);
-    } else if (m.mode == Mode::kPlaying) {
-      DeliverFrame(picture);
-    }
-    av_frame_unref(m.frame);
-    return true;
-  }
-  if (got == AVERROR_EOF) {
+  const bool sound = audio_ && m.mode == Mode::kPlaying && clock_.rate() == 1.0;
+  const VideoDecoder::Step step = m.decoder->Decode(
+      sound ? VideoDecoder::SoundSink([this](const std::int16_t* pcm, std::size_t frames) { audio_->Write(pcm, frames); })
+            : VideoDecoder::SoundSink());
+  if (step == VideoDecoder::Step::kAgain) return true;
+  if (step == VideoDecoder::Step::kEnded) {
     // Everything decoded. A target past the last picture shows the last one.
     if (m.mode == Mode::kShowTarget || m.mode == Mode::kPlayFromTarget) {
       auto last = m.cache.rbegin();
@@ -422,45 +304,34 @@ bool CPlayer::DecodeOne() {
     }
     return false;
   }
-  if (m.input_ended) return false;
-  const int read = av_read_frame(m.format, m.packet);
-  if (read < 0) {
-    m.input_ended = true;
-    avcodec_send_packet(m.video, nullptr);  // drain what the decoder holds
-    return true;
-  }
-  if (m.packet->stream_index == m.video_stream) {
-    avcodec_send_packet(m.video, m.packet);
-  } else if (m.packet->stream_index == m.audio_stream && m.audio && m.mode == Mode::kPlaying && clock_.rate() == 1.0) {
-    if (avcodec_send_packet(m.audio, m.packet) == 0) {
-      AVFrame* sound = av_frame_alloc();
-      while (avcodec_receive_frame(m.audio, sound) == 0) {
-        const int out_frames = swr_get_out_samples(m.resampler, sound->nb_samples);
-        std::vector<std::int16_t> pcm(static_cast<std::size_t>(std::max(0, out_frames)) * static_cast<std::size_t>(audio_->channels()));
-        std::uint8_t* out[1] = {reinterpret_cast<std::uint8_t*>(pcm.data())};
-        const int converted = swr_convert(m.resampler, out, out_frames, const_cast<const std::uint8_t**>(sound->extended_data),
-                                          sound->nb_samples);
-        if (converted > 0) audio_->Write(pcm.data(), static_cast<std::size_t>(converted));
-        av_frame_unref(sound);
-      }
-      av_frame_free(&sound);
+  AVFrame* picture = m.decoder->picture();
+  const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(picture, timescale_));
+  m.Cache(index, picture);
+  m.last_decoded = index;
+  const bool reached = index >= m.target;
+  if (m.mode == Mode::kShowTarget && reached) {
+    DeliverFrame(picture);
+    std::lock_guard guard(lock_);
+    if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+  } else if (m.mode == Mode::kPlayFromTarget && reached) {
+    clock_.Start(FrameTime(index));
+    activate_.presenter()->OnClockStart();
+    {
+      std::lock_guard guard(lock_);
+      if (m.mode == Mode::kPlayFromTarget) m.mode = Mode::kPlaying;
     }
+    DeliverFrame(picture);
+  } else if (m.mode == Mode::kPlaying) {
+    DeliverFrame(picture);
   }
-  av_packet_unref(m.packet);
   return true;
 }
 
 void CPlayer::DeliverFrame(AVFrame* frame) {
   Media& m = *media_;
-  QImage image(frame->width, frame->height, QImage::Format_RGB32);
-  m.scaler = sws_getCachedContext(m.scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                                  frame->width, frame->height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (m.scaler == nullptr) return;
-  std::uint8_t* planes[1] = {image.bits()};
-  const int strides[1] = {static_cast<int>(image.bytesPerLine())};
-  sws_scale(m.scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
-  const std::int64_t pts = frame->best_effort_timestamp == AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
-  const std::int32_t index = IndexOfPts(pts);
+  QImage image = VideoDecoder::ToImage(frame, &m.scaler);
+  if (image.isNull()) return;
+  const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(frame, timescale_));
   // The picture's time is its frame number's, so the clock and the frame
   // numbers agree exactly.
   QImage kept = image;  // shares the pixels; kept only if the delivery is interrupted

@@ -33,6 +33,7 @@ class CPlayer {
   struct Options {
     bool hardware_decode = false;  // VA-API when present, silently software otherwise
     bool sound = true;
+    int threads = 0;  // decoder threads; 0 picks by the machine
   };
   CPlayer(platform::MessageSink* owner, std::function<void()> repaint, Options options);
   ~CPlayer();
@@ -97,7 +98,7 @@ class CPlayer {
   std::atomic<bool> closing_{false};
   std::atomic<bool> hardware_in_use_{false};
   std::atomic<bool> sound_in_use_{false};
-  std::int32_t IndexOfPts(std::int64_t pts) const;
+  std::int32_t IndexOfTicks(std::int64_t ticks) const;
   std::int64_t frame_duration_ = 0;  // 100-ns units, rounded; for tolerances only
   std::uint32_t timescale_ = 0;
   std::uint32_t delta_ = 0;

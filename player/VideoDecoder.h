@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "player/PlayerMessages.h"
+
+struct AVBufferRef;
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+struct SwrContext;
+struct SwsContext;
+
+namespace player {
+
+// libavformat and libavcodec for one recording: the video stream decoded
+// (VA-API when asked for and present, software otherwise), the sound
+// resampled to 16-bit PCM for the output.
+class VideoDecoder {
+ public:
+  struct Settings {
+    bool hardware = false;
+    int threads = 0;        // decoder threads; 0 picks by the machine
+    int sound_rate = 0;     // 0: no sound
+    int sound_channels = 2;
+  };
+  // Null with the result (VFW_E_NO_DECODER for a file without a decodable
+  // video stream) and the reason. interrupt, when set, ends blocking reads.
+  static std::unique_ptr<VideoDecoder> Open(const std::filesystem::path& path, const Settings& settings,
+                                            std::atomic<bool>* interrupt, HRESULT* result, std::string* why);
+  ~VideoDecoder();
+
+  enum class Step { kPicture, kAgain, kEnded };
+  // Decodes on: kPicture when picture() holds the next picture, kAgain when
+  // a packet was read, kEnded when everything is decoded. Sound packets go
+  // to sound when it is set.
+  using SoundSink = std::function<void(const std::int16_t* samples, std::size_t frames)>;
+  Step Decode(const SoundSink& sound);
+  // The picture just decoded (in system memory) and its frame number in the
+  // video track's timescale units.
+  AVFrame* picture() const { return picture_; }
+  // A decoded picture's time in the video track's timescale, from the start.
+  std::int64_t TicksOf(const AVFrame* frame, std::uint32_t timescale) const;
+  // Goes to the key frame at or before ticks (video timescale units).
+  void Seek(std::int64_t ticks, std::uint32_t timescale);
+  // Decodes only key frames while on.
+  void SetThinning(bool on);
+  static QImage ToImage(const AVFrame* frame, ::SwsContext** scaler);
+
+  QSize size() const { return size_; }
+  bool hardware_in_use() const { return hardware_in_use_; }
+  bool has_sound() const { return audio_ != nullptr; }
+
+ private:
+  VideoDecoder() = default;
+  ::AVFormatContext* format_ = nullptr;
+  ::AVCodecContext* video_ = nullptr;
+  ::AVCodecContext* audio_ = nullptr;
+  ::AVBufferRef* hardware_ = nullptr;
+  ::SwrContext* resampler_ = nullptr;
+  ::AVPacket* packet_ = nullptr;
+  AVFrame* frame_ = nullptr;
+  AVFrame* transfer_ = nullptr;
+  AVFrame* sound_ = nullptr;
+  AVFrame* picture_ = nullptr;
+  int video_stream_ = -1;
+  int audio_stream_ = -1;
+  int sound_channels_ = 2;
+  std::int64_t start_pts_ = 0;
+  int time_base_num_ = 1, time_base_den_ = 1;
+  bool input_ended_ = false;
+  bool hardware_in_use_ = false;
+  QSize size_;
+};
+
+}  // namespace player
