@@ -15,6 +15,7 @@ namespace player {
 namespace {
 
 constexpr std::size_t kCachedFrames = 64;
+constexpr std::int32_t kDecodeOnFrames = 30;
 
 enum class Mode { kIdle, kPlaying, kShowTarget, kPlayFromTarget, kEnded };
 
@@ -273,6 +274,12 @@ void CPlayer::SeekTo(std::int64_t position) {
   m.pending = QImage();
   m.pending_frame = -1;
   if (m.cache.count(m.target) && m.target <= m.last_decoded) return;
+  // A little ahead of what was decoded last: decoding on is quicker than
+  // going back to the key frame.
+  if (m.last_decoded >= 0 && m.target > m.last_decoded && m.target - m.last_decoded <= kDecodeOnFrames &&
+      !m.decoder->ended()) {
+    return;
+  }
   m.decoder->Seek(static_cast<std::int64_t>(m.target) * delta_, timescale_);
   m.ClearCache();
   m.last_decoded = -1;

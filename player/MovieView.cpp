@@ -393,7 +393,9 @@ bool MovieView::SavePicture(const std::filesystem::path& path) {
   const QImage picture = player_->presenter()->GetCurrentImage();
   if (picture.isNull()) return false;
   // Written whole under another name first, so a failure leaves nothing behind.
-  const std::filesystem::path temp = path.parent_path() / ("." + path.filename().string() + ".part");
+  std::string temp_name = ".";
+  temp_name.append(path.filename().string()).append(".part");
+  const std::filesystem::path temp = path.parent_path() / temp_name;
   if (!picture.save(QString::fromStdString(temp.string()), "JPG", kJpegQuality)) {
     std::error_code ec;
     std::filesystem::remove(temp, ec);

@@ -58,6 +58,8 @@ class VideoDecoder {
   QSize size() const { return size_; }
   bool hardware_in_use() const { return hardware_in_use_; }
   bool has_sound() const { return audio_ != nullptr; }
+  // The whole file has been read (only a seek goes on from here).
+  bool ended() const { return input_ended_; }
 
  private:
   VideoDecoder() = default;

@@ -71,6 +71,7 @@ TEST_F(Playing, OpenGivesReadyFrameCountDurationAndSize) {
 TEST_F(Playing, ShowFrameShowsExactlyThatFrameFromAnywhere) {
   Open(Card()[0].main_path);
   for (int frame : {0, 17, 59, 58, 30, 29, 5, 4, 45, 11, 10, 9, 0, 59}) ExpectShows(frame);
+  for (int frame = 20; frame < 34; ++frame) ExpectShows(frame);  // stepping on across a key frame
 
   ASSERT_EQ(view_.ShowFrame(500), S_OK);
   EXPECT_TRUE(view_.WaitForFrame(59, 5s)) << "requests past the end show the last frame";
