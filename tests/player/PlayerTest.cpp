@@ -305,6 +305,20 @@ INSTANTIATE_TEST_SUITE_P(
                 E_INVALIDARG}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(Playing, MissingRearFileFailsOnlyThatView) {
+  MovieView rear(&sink_, &parent_, {});
+  rear.SetUp("Noto Sans CJK JP");
+  std::vector<HRESULT> reported;
+  rear.set_error_sink([&](HRESULT hr, const std::string&) { reported.push_back(hr); });
+  testfiles::TempDir dir;
+  EXPECT_EQ(rear.Open(dir / "Sub_" / "A__-240301-101500-000101S.MOV"), E_INVALIDARG);
+  EXPECT_EQ(reported, std::vector<HRESULT>{E_INVALIDARG});
+  EXPECT_EQ(rear.view_state(), MovieView::ViewState::kNothing);
+  EXPECT_EQ(rear.Play(), E_UNEXPECTED);
+  Open(Card()[0].main_path);  // the front view plays on
+  ExpectShows(3);
+}
+
 TEST_F(Playing, TruncatedMediaAndAFileRemovedWhilePlaying) {
   testfiles::TempDir dir;
   const fs::path cut = dir / "cut.MOV";
