@@ -80,6 +80,17 @@ void WriteTrackHeader(BoxBuffer& b, std::uint32_t id, std::uint32_t movie_durati
   b.End();
 }
 
+void WriteMediaHeader(BoxBuffer& b, std::uint32_t timescale, std::uint32_t duration) {
+  b.FullBox("mdhd", 0);
+  b.U32(0);  // creation
+  b.U32(0);  // modification
+  b.U32(timescale);
+  b.U32(duration);
+  b.U16(0);  // language
+  b.U16(0);  // quality
+  b.End();
+}
+
 void WriteHandler(BoxBuffer& b, const char* component, const char* subtype, const char* name) {
   b.FullBox("hdlr", 0);
   b.Raw(component, 4);
@@ -126,14 +137,7 @@ void WriteVideoTrack(BoxBuffer& b, const VideoTrack& v, const TrackLayout& layou
   b.Begin("trak");
   WriteTrackHeader(b, 1, duration, false, v.width, v.height);
   b.Begin("mdia");
-  b.FullBox("mdhd", 0);
-  b.U32(0);
-  b.U32(0);
-  b.U32(v.timescale);
-  b.U32(duration);
-  b.U16(0);  // language
-  b.U16(0);  // quality
-  b.End();
+  WriteMediaHeader(b, v.timescale, duration);
   WriteHandler(b, "mhlr", "vide", "VideoHandler");
   b.Begin("minf");
   b.FullBox("vmhd", 1);
@@ -202,14 +206,7 @@ void WriteSoundTrack(BoxBuffer& b, const SoundTrack& s, std::uint32_t movie_time
   b.Begin("trak");
   WriteTrackHeader(b, 2, movie_duration, true, 0, 0);
   b.Begin("mdia");
-  b.FullBox("mdhd", 0);
-  b.U32(0);
-  b.U32(0);
-  b.U32(s.rate);
-  b.U32(samples);
-  b.U16(0);
-  b.U16(0);
-  b.End();
+  WriteMediaHeader(b, s.rate, samples);
   WriteHandler(b, "mhlr", "soun", "SoundHandler");
   b.Begin("minf");
   b.FullBox("smhd", 0);
