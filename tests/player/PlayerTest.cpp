@@ -305,6 +305,23 @@ INSTANTIATE_TEST_SUITE_P(
                 E_INVALIDARG}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(PlayingRepaints, PresentedFramesAndRepaintAskTheWindowToPaint) {
+  platform::RecordingSink sink;
+  std::atomic<int> repaints{0};
+  MovieView view(&sink, &sink, [&] { ++repaints; });
+  view.SetUp("Noto Sans CJK JP");
+  ASSERT_EQ(view.Open(Card()[0].main_path), S_OK);
+  while (!view.media_ready()) std::this_thread::sleep_for(5ms);
+  ASSERT_EQ(view.ShowFrame(4), S_OK);
+  ASSERT_TRUE(view.WaitForFrame(4, 5s));
+  const int before = repaints;
+  EXPECT_GT(before, 0);
+  ASSERT_EQ(view.Repaint(), S_OK);
+  ASSERT_EQ(view.Redraw(), S_OK);
+  EXPECT_EQ(repaints, before + 2);
+  EXPECT_EQ(view.FrameOnScreen().frame, 4) << "repainting shows the same frame again";
+}
+
 TEST_F(Playing, MissingRearFileFailsOnlyThatView) {
   MovieView rear(&sink_, &parent_, {});
   rear.SetUp("Noto Sans CJK JP");
