@@ -48,6 +48,11 @@ UiFonts::UiFonts(int dpi_x, int dpi_y) {
   }
 }
 
+const UiFonts& UiFonts::Shared() {
+  static const UiFonts fonts = ForPrimaryScreen();
+  return fonts;
+}
+
 UiFonts UiFonts::ForPrimaryScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int dpi_x = screen ? static_cast<int>(screen->logicalDotsPerInchX()) : 96;

@@ -15,6 +15,8 @@ class UiFonts {
   // dpi_x and dpi_y of the screen the fonts are for.
   UiFonts(int dpi_x, int dpi_y);
   static UiFonts ForPrimaryScreen();
+  // The fonts of this process, made on first use for the primary screen.
+  static const UiFonts& Shared();
 
   const QFont& font(UiFontSize size) const { return fonts_[static_cast<std::size_t>(size)]; }
   static QString FaceName();

@@ -1,0 +1,176 @@
+// Draws the skin images under resources/skin: button strips (normal, hover,
+// pressed, disabled), slider tracks and thumbs, check boxes and the icons,
+// with pure black only where black is the transparent key.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace {
+
+const QColor kKey(0, 0, 0);          // transparent
+const QColor kInk(250, 250, 250);    // glyphs
+const QColor kBody(44, 72, 112);     // button body
+const QColor kBodyHover(66, 104, 156);
+const QColor kBodyPressed(28, 48, 80);
+const QColor kBodyDisabled(96, 96, 96);
+const QColor kAccent(0, 120, 215);   // played part of a track
+
+enum Frame { kNormal, kHover, kPressed, kDisabled };
+
+QColor BodyOf(Frame f) {
+  switch (f) {
+    case kHover: return kBodyHover;
+    case kPressed: return kBodyPressed;
+    case kDisabled: return kBodyDisabled;
+    default: return kBody;
+  }
+}
+
+using GlyphPainter = std::function<void(QPainter&, const QRectF&, Frame)>;
+
+// A strip of four frames, each w x h, on the transparent key.
+QImage ButtonStrip(int w, int h, double radius, const GlyphPainter& glyph) {
+  QImage strip(4 * w, h, QImage::Format_RGB32);
+  strip.fill(kKey);
+  QPainter p(&strip);
+  p.setRenderHint(QPainter::Antialiasing);
+  for (int f = 0; f < 4; ++f) {
+    const QRectF box(f * w + 0.5, 0.5, w - 1.0, h - 1.0);
+    const QPointF shift = f == kPressed ? QPointF(0.5, 0.5) : QPointF();
+    QLinearGradient fill(box.topLeft(), box.bottomLeft());
+    fill.setColorAt(0, BodyOf(Frame(f)).lighter(125));
+    fill.setColorAt(1, BodyOf(Frame(f)));
+    p.setPen(QPen(BodyOf(Frame(f)).darker(140), 1));
+    p.setBrush(fill);
+    p.drawRoundedRect(box.translated(shift), radius, radius);
+    glyph(p, box.translated(shift), Frame(f));
+  }
+  return strip;
+}
+
+QColor InkOf(Frame f) { return f == kDisabled ? QColor(170, 170, 170) : kInk; }
+
+void Play(QPainter& p, const QRectF& r, Frame f) {
+  QPainterPath tri;
+  const QPointF c = r.center();
+  const double s = r.height() * 0.22;
+  tri.moveTo(c.x() - s * 0.8, c.y() - s);
+  tri.lineTo(c.x() + s * 1.1, c.y());
+  tri.lineTo(c.x() - s * 0.8, c.y() + s);
+  tri.closeSubpath();
+  p.fillPath(tri, InkOf(f));
+}
+
+void PauseGlyph(QPainter& p, const QRectF& r, Frame f) {
+  const QPointF c = r.center();
+  const double s = r.height() * 0.22;
+  p.fillRect(QRectF(c.x() - s, c.y() - s, s * 0.7, 2 * s), InkOf(f));
+  p.fillRect(QRectF(c.x() + s * 0.3, c.y() - s, s * 0.7, 2 * s), InkOf(f));
+}
+
+void Cross(QPainter& p, const QRectF& r, Frame f) {
+  p.setPen(QPen(InkOf(f), 1.6, Qt::SolidLine, Qt::RoundCap));
+  const QRectF in = r.adjusted(r.width() * 0.3, r.height() * 0.28, -r.width() * 0.3, -r.height() * 0.28);
+  p.drawLine(in.topLeft(), in.bottomRight());
+  p.drawLine(in.topRight(), in.bottomLeft());
+}
+
+// Check boxes: 12 x 12, frames normal, hover, checked, disabled.
+QImage CheckStrip() {
+  QImage strip(48, 12, QImage::Format_RGB32);
+  strip.fill(kKey);
+  QPainter p(&strip);
+  p.setRenderHint(QPainter::Antialiasing);
+  for (int f = 0; f < 4; ++f) {
+    const QRectF box(f * 12 + 0.5, 0.5, 11, 11);
+    p.setPen(QPen(f == kHover ? kAccent : QColor(90, 90, 90), 1));
+    p.setBrush(f == kDisabled ? QColor(200, 200, 200) : QColor(250, 250, 250));
+    p.drawRoundedRect(box, 2, 2);
+    if (f == kPressed) {
+      p.setPen(QPen(kAccent, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      p.drawPolyline(QPolygonF({QPointF(f * 12 + 3, 6), QPointF(f * 12 + 5.2, 8.5), QPointF(f * 12 + 9, 3.5)}));
+    }
+  }
+  return strip;
+}
+
+QImage Track(int w, int h, const QColor& colour) {
+  QImage track(w, h, QImage::Format_RGB32);
+  track.fill(kKey);
+  QPainter p(&track);
+  p.setRenderHint(QPainter::Antialiasing);
+  const double t = h / 3.0;
+  p.setPen(Qt::NoPen);
+  p.setBrush(colour);
+  p.drawRoundedRect(QRectF(0, t, w, h - 2 * t), t / 2, t / 2);
+  return track;
+}
+
+QImage Thumb(int w, int h, bool pressed) {
+  QImage thumb(w, h, QImage::Format_RGB32);
+  thumb.fill(kKey);
+  QPainter p(&thumb);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(40, 40, 40), 1));
+  p.setBrush(pressed ? kAccent : QColor(235, 235, 235));
+  p.drawEllipse(QRectF(0.5, 0.5, w - 1, h - 1));
+  return thumb;
+}
+
+QImage Icon() {
+  QImage icon(32, 32, QImage::Format_ARGB32);
+  icon.fill(Qt::transparent);
+  QPainter p(&icon);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(kBody);
+  p.setPen(QPen(kBody.darker(150), 1));
+  p.drawRoundedRect(QRectF(1.5, 6.5, 29, 19), 4, 4);
+  p.setBrush(QColor(230, 240, 255));
+  p.drawEllipse(QRectF(10, 9, 13, 13));
+  p.setBrush(kAccent);
+  p.drawEllipse(QRectF(13.5, 12.5, 6, 6));
+  return icon;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make-skin-art OUT_DIR\n");
+    return 2;
+  }
+  const std::string dir = argv[1];
+  struct Image {
+    int number;
+    QImage image;
+  };
+  const Image images[] = {
+      {147, ButtonStrip(32, 32, 6, PauseGlyph)},
+      {148, ButtonStrip(32, 32, 6, Play)},
+      {352, ButtonStrip(13, 12, 2, Cross)},
+      {217, CheckStrip()},
+      {174, Track(200, 10, kAccent)},
+      {159, Track(200, 10, QColor(120, 120, 120))},
+      {160, Thumb(10, 10, false)},
+      {161, Thumb(10, 10, true)},
+      {167, Track(100, 8, kAccent)},
+      {168, Track(100, 8, QColor(120, 120, 120))},
+      {169, Thumb(8, 12, false)},
+      {170, Thumb(8, 12, true)},
+      {128, Icon()},
+  };
+  for (const Image& i : images) {
+    const std::string path = dir + "/" + std::to_string(i.number) + ".png";
+    if (!i.image.save(QString::fromStdString(path), "PNG")) {
+      std::fprintf(stderr, "make-skin-art: cannot write %s\n", path.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
