@@ -121,6 +121,58 @@ QImage Thumb(int w, int h, bool pressed) {
   return thumb;
 }
 
+// Tree badges, 39 x 26 on white (white is their transparent key): a base
+// and one overlay per trigger, each in its own corner or band.
+QImage BadgeBase() {
+  QImage badge(39, 26, QImage::Format_RGB32);
+  badge.fill(Qt::white);
+  QPainter p(&badge);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(110, 110, 110), 1));
+  p.setBrush(QColor(236, 240, 246));
+  p.drawRoundedRect(QRectF(1.5, 3.5, 36, 19), 4, 4);
+  p.setBrush(QColor(70, 130, 70));  // continuous: the green dot every group has
+  p.setPen(Qt::NoPen);
+  p.drawEllipse(QRectF(5, 10, 6, 6));
+  return badge;
+}
+
+QImage BadgeOverlay(const QColor& colour, const QRectF& where) {
+  QImage overlay(39, 26, QImage::Format_RGB32);
+  overlay.fill(Qt::white);
+  QPainter p(&overlay);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(colour);
+  p.drawEllipse(where);
+  return overlay;
+}
+
+QImage TreeIcon(bool group) {
+  QImage icon(18, 18, QImage::Format_ARGB32);
+  icon.fill(Qt::transparent);
+  QPainter p(&icon);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(120, 90, 20), 1));
+  p.setBrush(group ? QColor(120, 170, 230) : QColor(240, 200, 90));
+  if (group) {
+    p.drawRoundedRect(QRectF(2.5, 4.5, 13, 10), 2, 2);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(6.5, 7, 5, 5));
+  } else {
+    QPainterPath folder;
+    folder.moveTo(1.5, 4.5);
+    folder.lineTo(7, 4.5);
+    folder.lineTo(8.5, 6.5);
+    folder.lineTo(16.5, 6.5);
+    folder.lineTo(16.5, 15.5);
+    folder.lineTo(1.5, 15.5);
+    folder.closeSubpath();
+    p.drawPath(folder);
+  }
+  return icon;
+}
+
 QImage Icon() {
   QImage icon(32, 32, QImage::Format_ARGB32);
   icon.fill(Qt::transparent);
@@ -164,6 +216,15 @@ int main(int argc, char** argv) {
       {169, Thumb(8, 12, false)},
       {170, Thumb(8, 12, true)},
       {128, Icon()},
+      {319, BadgeBase()},
+      {316, BadgeOverlay(QColor(60, 110, 220), QRectF(13, 10, 6, 6))},   // manual
+      {315, BadgeOverlay(QColor(220, 60, 40), QRectF(21, 10, 6, 6))},    // impact
+      {318, BadgeOverlay(QColor(130, 80, 180), QRectF(29, 10, 6, 6))},   // parking
+      {317, BadgeOverlay(QColor(240, 150, 20), QRectF(16, 4, 7, 7))},    // parking impact
+      {346, BadgeOverlay(QColor(20, 170, 170), QRectF(24, 15, 6, 6))},
+      {347, BadgeOverlay(QColor(120, 120, 120), QRectF(31, 15, 6, 6))},
+      {3, TreeIcon(false)},
+      {19, TreeIcon(true)},
   };
   for (const Image& i : images) {
     const std::string path = dir + "/" + std::to_string(i.number) + ".png";
