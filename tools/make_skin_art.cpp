@@ -173,6 +173,63 @@ QImage TreeIcon(bool group) {
   return icon;
 }
 
+// Option buttons: 12 x 12 round marks, frames normal, hover, chosen, disabled.
+QImage OptionStrip() {
+  QImage strip(48, 12, QImage::Format_RGB32);
+  strip.fill(kKey);
+  QPainter p(&strip);
+  p.setRenderHint(QPainter::Antialiasing);
+  for (int f = 0; f < 4; ++f) {
+    p.setPen(QPen(f == kHover ? kAccent : QColor(90, 90, 90), 1));
+    p.setBrush(f == kDisabled ? QColor(200, 200, 200) : QColor(250, 250, 250));
+    p.drawEllipse(QRectF(f * 12 + 0.5, 0.5, 11, 11));
+    if (f == kPressed) {
+      p.setPen(Qt::NoPen);
+      p.setBrush(kAccent);
+      p.drawEllipse(QRectF(f * 12 + 3, 3, 6, 6));
+    }
+  }
+  return strip;
+}
+
+// The zoom cursor, 32 x 32: a magnifying glass with a plus.
+QImage ZoomCursor() {
+  QImage cursor(32, 32, QImage::Format_ARGB32);
+  cursor.fill(Qt::transparent);
+  QPainter p(&cursor);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(Qt::white, 5, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(19, 19), QPointF(28, 28));
+  p.drawEllipse(QRectF(3, 3, 17, 17));
+  p.setPen(QPen(QColor(20, 20, 20), 2.5, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(19, 19), QPointF(28, 28));
+  p.drawEllipse(QRectF(3, 3, 17, 17));
+  p.drawLine(QPointF(8, 11.5), QPointF(15, 11.5));
+  p.drawLine(QPointF(11.5, 8), QPointF(11.5, 15));
+  return cursor;
+}
+
+// The two logo pictures shown where the map would be.
+QImage Logo(bool dark) {
+  QImage logo(452, 368, QImage::Format_RGB32);
+  logo.fill(dark ? QColor(24, 32, 44) : QColor(236, 240, 246));
+  QPainter p(&logo);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(kBody);
+  p.drawRoundedRect(QRectF(146, 120, 160, 100), 18, 18);
+  p.setBrush(QColor(230, 240, 255));
+  p.drawEllipse(QRectF(191, 135, 70, 70));
+  p.setBrush(kAccent);
+  p.drawEllipse(QRectF(208, 152, 36, 36));
+  QFont font("Noto Sans", 28);
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(dark ? QColor(230, 236, 244) : kBody);
+  p.drawText(QRect(0, 240, 452, 60), Qt::AlignCenter, "Brennovale");
+  return logo;
+}
+
 QImage Icon() {
   QImage icon(32, 32, QImage::Format_ARGB32);
   icon.fill(Qt::transparent);
@@ -223,6 +280,10 @@ int main(int argc, char** argv) {
       {317, BadgeOverlay(QColor(240, 150, 20), QRectF(16, 4, 7, 7))},    // parking impact
       {346, BadgeOverlay(QColor(20, 170, 170), QRectF(24, 15, 6, 6))},
       {347, BadgeOverlay(QColor(120, 120, 120), QRectF(31, 15, 6, 6))},
+      {327, OptionStrip()},
+      {191, ZoomCursor()},
+      {400, Logo(false)},
+      {401, Logo(true)},
       {3, TreeIcon(false)},
       {19, TreeIcon(true)},
   };
