@@ -7,7 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "library/CFileSelectDlg.h"
 #include "library/CFilerContainerDlg.h"
+#include "library/CSourceOpenDlg.h"
+#include "viewer/CMovieMenu.h"
+#include "viewer/CMovieWindows.h"
 #include "tools/samplecard/SampleCard.h"
 #include "viewer/CMsgBox.h"
 #include "viewer/CSkinButton.h"
@@ -114,6 +118,25 @@ int main(int argc, char** argv) {
   }
   panel.SelectRow(2);
   ok &= Save(panel, out / "recording-list.png");
+
+  library::CSourceOpenDlg source(nullptr);
+  ok &= Save(source, out / "source-dialog.png");
+  library::CFileSelectDlg join(nullptr, library::CFileSelectDlg::kJoin);
+  join.SetDefaultList(panel.scanner().CollectAllRecordings());
+  join.ToggleRow(1);
+  join.ToggleRow(3);
+  ok &= Save(join, out / "join-dialog.png");
+
+  viewer::CMovieMenu menu(nullptr);
+  menu.addAction("再生");
+  menu.addAction("停止")->setEnabled(false);
+  menu.addAction("静止画");
+  menu.adjustSize();
+  menu.setActiveAction(menu.actions()[0]);
+  ok &= Save(menu, out / "video-menu.png");
+  viewer::CLogoDlg logo(nullptr);
+  logo.resize(452, 368);
+  ok &= Save(logo, out / "logo.png");
   std::filesystem::remove_all(card);
   return ok ? 0 : 1;
 }
