@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -77,6 +78,121 @@ void Cross(QPainter& p, const QRectF& r, Frame f) {
   const QRectF in = r.adjusted(r.width() * 0.3, r.height() * 0.28, -r.width() * 0.3, -r.height() * 0.28);
   p.drawLine(in.topLeft(), in.bottomRight());
   p.drawLine(in.topRight(), in.bottomLeft());
+}
+
+void Triangle(QPainter& p, QPointF tip, double size, bool right, const QColor& ink) {
+  QPainterPath path;
+  const double d = right ? size : -size;
+  path.moveTo(tip);
+  path.lineTo(tip.x() - d, tip.y() - size * 0.9);
+  path.lineTo(tip.x() - d, tip.y() + size * 0.9);
+  path.closeSubpath();
+  p.fillPath(path, ink);
+}
+
+// Glyphs of the main bar, drawn in the frame's box.
+GlyphPainter Arrows(int count, bool right, bool bar) {
+  return [=](QPainter& p, const QRectF& r, Frame f) {
+    const QPointF c = r.center();
+    const double s = r.height() * 0.18;
+    const double start = c.x() - (count - 1) * s * 0.5 + (right ? s * 0.5 : -s * 0.5);
+    for (int i = 0; i < count; ++i) Triangle(p, QPointF(start + i * s, c.y()), s, right, InkOf(f));
+    if (bar) {
+      const double x = right ? start + (count - 1) * s + 1 : start - 3.5;
+      p.fillRect(QRectF(x, c.y() - s * 0.9, 2.5, s * 1.8), InkOf(f));
+    }
+  };
+}
+
+GlyphPainter Label(const char* text, double size) {
+  return [=](QPainter& p, const QRectF& r, Frame f) {
+    QFont font("Noto Sans", 1);
+    font.setPixelSize(static_cast<int>(size));
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(InkOf(f));
+    p.drawText(r, Qt::AlignCenter, QString::fromUtf8(text));
+  };
+}
+
+void Camera(QPainter& p, const QRectF& r, Frame f) {
+  const QPointF c = r.center();
+  p.setPen(QPen(InkOf(f), 1.6));
+  p.setBrush(Qt::NoBrush);
+  p.drawRoundedRect(QRectF(c.x() - 9, c.y() - 5, 18, 12), 2, 2);
+  p.drawEllipse(QRectF(c.x() - 3.5, c.y() - 2.5, 7, 7));
+  p.fillRect(QRectF(c.x() - 4, c.y() - 8, 6, 3), InkOf(f));
+}
+
+void Join(QPainter& p, const QRectF& r, Frame f) {
+  const QPointF c = r.center();
+  p.setPen(QPen(InkOf(f), 1.6));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(c.x() - 10, c.y() - 5, 8, 10));
+  p.drawRect(QRectF(c.x() + 2, c.y() - 5, 8, 10));
+  p.drawLine(QPointF(c.x() - 2, c.y()), QPointF(c.x() + 2, c.y()));
+}
+
+void Magnifier(QPainter& p, const QRectF& r, Frame f) {
+  const QPointF c = r.center();
+  p.setPen(QPen(InkOf(f), 2, Qt::SolidLine, Qt::RoundCap));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QRectF(c.x() - 8, c.y() - 8, 11, 11));
+  p.drawLine(QPointF(c.x() + 2, c.y() + 2), QPointF(c.x() + 8, c.y() + 8));
+}
+
+void FolderGlyph(QPainter& p, const QRectF& r, Frame f) {
+  const QPointF c = r.center();
+  QPainterPath folder;
+  folder.moveTo(c.x() - 9, c.y() - 6);
+  folder.lineTo(c.x() - 3, c.y() - 6);
+  folder.lineTo(c.x() - 1, c.y() - 4);
+  folder.lineTo(c.x() + 9, c.y() - 4);
+  folder.lineTo(c.x() + 9, c.y() + 7);
+  folder.lineTo(c.x() - 9, c.y() + 7);
+  folder.closeSubpath();
+  p.setPen(QPen(InkOf(f), 1.6));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(folder);
+}
+
+void Bin(QPainter& p, const QRectF& r, Frame f) {
+  const QPointF c = r.center();
+  p.setPen(QPen(InkOf(f), 1.6));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(c.x() - 6, c.y() - 4, 12, 12));
+  p.drawLine(QPointF(c.x() - 8, c.y() - 6), QPointF(c.x() + 8, c.y() - 6));
+  p.drawLine(QPointF(c.x() - 2, c.y() - 8), QPointF(c.x() + 2, c.y() - 8));
+  p.drawLine(QPointF(c.x() - 2, c.y() - 1), QPointF(c.x() - 2, c.y() + 5));
+  p.drawLine(QPointF(c.x() + 2, c.y() - 1), QPointF(c.x() + 2, c.y() + 5));
+}
+
+void Gear(QPainter& p, const QRectF& r, Frame f) {
+  const QPointF c = r.center();
+  p.setPen(QPen(InkOf(f), 3, Qt::SolidLine, Qt::FlatCap));
+  for (int i = 0; i < 8; ++i) {
+    const double a = i * 3.14159265 / 4;
+    p.drawLine(QPointF(c.x() + 6 * std::cos(a), c.y() + 6 * std::sin(a)), QPointF(c.x() + 9 * std::cos(a), c.y() + 9 * std::sin(a)));
+  }
+  p.setPen(QPen(InkOf(f), 2));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(c, 5.5, 5.5);
+}
+
+void Switch(QPainter& p, const QRectF& r, Frame f) {
+  const QPointF c = r.center();
+  p.setPen(QPen(InkOf(f), 1.6));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(c.x() - 10, c.y() - 6, 12, 9));
+  p.fillRect(QRectF(c.x() - 1, c.y() - 1, 11, 8), InkOf(f));
+}
+
+void Minimise(QPainter& p, const QRectF& r, Frame f) { p.fillRect(QRectF(r.center().x() - 5, r.center().y() + 2, 10, 2), InkOf(f)); }
+
+void SizeGlyph(QPainter& p, const QRectF& r, Frame f) {
+  p.setPen(QPen(InkOf(f), 1.4));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(r.center().x() - 5, r.center().y() - 4, 10, 8));
 }
 
 // Check boxes: 12 x 12, frames normal, hover, checked, disabled.
@@ -261,6 +377,22 @@ int main(int argc, char** argv) {
   };
   const Image images[] = {
       {147, ButtonStrip(32, 32, 6, PauseGlyph)},
+      {154, ButtonStrip(32, 32, 6, Arrows(1, false, true))},  // to the first
+      {144, ButtonStrip(32, 32, 6, Arrows(2, false, true))},  // previous
+      {142, ButtonStrip(32, 32, 6, Label("1/2", 10))},        // slow
+      {139, ButtonStrip(32, 32, 6, Arrows(2, true, false))},  // fast forward
+      {145, ButtonStrip(32, 32, 6, Arrows(2, true, true))},   // next
+      {153, ButtonStrip(32, 32, 6, Camera)},                  // still picture
+      {150, ButtonStrip(32, 32, 6, Join)},
+      {200, ButtonStrip(32, 32, 6, Magnifier)},               // zoom
+      {146, ButtonStrip(32, 32, 6, FolderGlyph)},             // browse
+      {138, ButtonStrip(32, 32, 6, Bin)},                     // delete
+      {151, ButtonStrip(32, 32, 6, Gear)},                    // settings
+      {137, ButtonStrip(32, 32, 6, Label("CSV", 10))},
+      {356, ButtonStrip(32, 32, 6, Switch)},                  // camera display switch
+      {155, ButtonStrip(46, 18, 3, Cross)},                   // close
+      {156, ButtonStrip(26, 18, 3, Minimise)},
+      {157, ButtonStrip(26, 18, 3, SizeGlyph)},
       {148, ButtonStrip(32, 32, 6, Play)},
       {352, ButtonStrip(13, 12, 2, Cross)},
       {217, CheckStrip()},

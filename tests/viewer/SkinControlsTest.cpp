@@ -39,14 +39,26 @@ TEST(Colors, ColorRefIsBlueGreenRed) {
 TEST(SkinImages, EveryImageIsThereAtItsSize) {
   const struct {
     int number, w, h;
-  } sizes[] = {{147, 128, 32}, {148, 128, 32}, {352, 52, 12}, {217, 48, 12}, {160, 10, 10},
-               {161, 10, 10},  {169, 8, 12},   {170, 8, 12},  {128, 32, 32}};
+  } sizes[] = {{147, 128, 32}, {148, 128, 32}, {154, 128, 32}, {144, 128, 32}, {142, 128, 32}, {139, 128, 32},
+               {145, 128, 32}, {153, 128, 32}, {150, 128, 32}, {200, 128, 32}, {146, 128, 32}, {138, 128, 32},
+               {151, 128, 32}, {137, 128, 32}, {356, 128, 32}, {155, 184, 18}, {156, 104, 18}, {157, 104, 18},
+               {352, 52, 12},  {217, 48, 12},  {327, 48, 12},  {160, 10, 10},  {161, 10, 10},  {169, 8, 12},
+               {170, 8, 12},   {128, 32, 32},  {191, 32, 32},  {319, 39, 26},  {316, 39, 26},  {315, 39, 26},
+               {318, 39, 26},  {317, 39, 26},  {346, 39, 26},  {347, 39, 26},  {3, 18, 18},    {19, 18, 18},
+               {400, 452, 368}, {401, 452, 368}};
   for (const auto& s : sizes) {
     const QImage& image = CResourceImage::Get(s.number);
     ASSERT_FALSE(image.isNull()) << s.number;
     EXPECT_EQ(image.size(), QSize(s.w, s.h)) << s.number;
   }
   EXPECT_TRUE(CResourceImage::Get(9999).isNull()) << "a missing image is null, not a crash";
+  // Button strips keep pure black only as their transparent key: no frame
+  // is drawn in it, so every frame's centre is visible.
+  for (int number : {148, 154, 155, 352}) {
+    const QImage& strip = CResourceImage::Get(number);
+    const int w = strip.width() / 4;
+    for (int f = 0; f < 4; ++f) EXPECT_NE(strip.pixel(f * w + w / 2, strip.height() / 2) & 0xFFFFFF, 0u) << number;
+  }
 }
 
 TEST(SkinButtons, FramesFollowTheState) {
