@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <set>
 #include <thread>
 
 #include "TestFiles.h"
@@ -124,6 +125,28 @@ TEST_F(ListPanel, BadgesComposeTheTriggersAndTopItemsHaveNone) {
   }
   EXPECT_EQ(coloured, 0) << "a top-level item is never badged";
   EXPECT_GE(CFolderTreeCtrl::kRowHeight, 26);
+}
+
+TEST_F(ListPanel, GeneratedCardShowsEveryGroupAndTrigger) {
+  samplecard::CardOptions options;
+  options.seconds = 0.2;
+  options.width = 64;
+  options.height = 36;
+  ASSERT_TRUE(samplecard::WriteSampleCard(dir_ / "generated", options));
+  panel_.OpenSource(dir_ / "generated", SourceKind::kCard);
+  std::set<std::string> groups, triggers;
+  std::vector<TreeItem*> items;
+  for (const auto& top : panel_.scanner().tree().top()) {
+    for (const auto& group : top->children) items.push_back(group.get());
+  }
+  for (TreeItem* group : items) {
+    groups.insert(group->parent->text + "/" + group->text);
+    EXPECT_NE(group->data, 0u) << "every group has its trigger summary";
+    panel_.tree()->Select(group);
+    for (const RecordingEntry& e : panel_.list()->rows()) triggers.insert(e.name.substr(0, 2));
+  }
+  EXPECT_EQ(groups, (std::set<std::string>{"Normal/240301_0001", "Normal/240301_0002", "Parking/240301_0001"}));
+  EXPECT_EQ(triggers, (std::set<std::string>{"A_", "G_", "M_", "P_", "T_", "PG"}));
 }
 
 TEST_F(ListPanel, SourceLostWhileShownPostsOnceAndTheListStaysUsable) {
