@@ -6,71 +6,33 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <string_view>
 
-#include "platform/MessageSink.h"
 #include "player/MovieView.h"
 #include "player/RateTables.h"
 #include "recording/CompanionPath.h"
+#include "viewer/CMovieWindows.h"
+#include "viewer/QtMessageSink.h"
 
 namespace {
-
-// Posted messages become Qt events carrying the message number and parameters.
-class MessageEvent : public QEvent {
- public:
-  static QEvent::Type TypeId() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-  }
-  explicit MessageEvent(platform::Message m) : QEvent(TypeId()), message(m) {}
-  platform::Message message;
-};
-
-class EventSink : public platform::MessageSink {
- public:
-  explicit EventSink(QObject* target) : target_(target) {}
-  void Post(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override {
-    QCoreApplication::postEvent(target_, new MessageEvent({message, wparam, lparam}));
-  }
-
- private:
-  QObject* target_;
-};
-
-class VideoWidget : public QWidget {
- public:
-  explicit VideoWidget(player::MovieView*& view) : view_(view) { setMinimumSize(320, 180); }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    if (view_ != nullptr) {
-      painter.drawImage(0, 0, view_->Compose(size()));
-    } else {
-      painter.fillRect(rect(), Qt::black);
-    }
-  }
-
- private:
-  player::MovieView*& view_;
-};
 
 class PlayerWindow : public QWidget {
  public:
   explicit PlayerWindow(const std::filesystem::path& front) : sink_(this) {
     auto* layout = new QHBoxLayout(this);
-    front_widget_ = new VideoWidget(front_ptr_);
-    rear_widget_ = new VideoWidget(rear_ptr_);
+    front_widget_ = new viewer::CMovieStatic(this, 0);
+    rear_widget_ = new viewer::CMovieStatic(this, 1);
+    front_widget_->setMinimumSize(320, 180);
+    rear_widget_->setMinimumSize(320, 180);
     layout->addWidget(front_widget_);
     layout->addWidget(rear_widget_);
     front_ = std::make_unique<player::MovieView>(&sink_, &sink_, [this] { QMetaObject::invokeMethod(front_widget_, [w = front_widget_] { w->update(); }); });
     rear_ = std::make_unique<player::MovieView>(&sink_, &sink_, [this] { QMetaObject::invokeMethod(rear_widget_, [w = rear_widget_] { w->update(); }); });
-    front_ptr_ = front_.get();
-    rear_ptr_ = rear_.get();
+    front_widget_->set_picture_source([this](const QSize& size) { return front_->Compose(size); });
+    rear_widget_->set_picture_source([this](const QSize& size) { return rear_->Compose(size); });
     front_->SetUp("Noto Sans CJK JP");
     rear_->SetUp("Noto Sans CJK JP");
     auto report = [](player::HRESULT, const std::string& text) { std::fprintf(stderr, "brennovale-play: %s\n", text.c_str()); };
@@ -87,8 +49,8 @@ class PlayerWindow : public QWidget {
 
  protected:
   bool event(QEvent* e) override {
-    if (e->type() != MessageEvent::TypeId()) return QWidget::event(e);
-    const platform::Message m = static_cast<MessageEvent*>(e)->message;
+    if (e->type() != viewer::MessageEvent::TypeId()) return QWidget::event(e);
+    const platform::Message m = static_cast<viewer::MessageEvent*>(e)->message;
     if (m.message == player::WM_PLAYER_READY && ++ready_ == (has_rear_ ? 2 : 1)) {
       Show(0);
       Each([](player::MovieView& v) { v.Play(); });
@@ -151,12 +113,10 @@ class PlayerWindow : public QWidget {
     setWindowTitle(title);
   }
 
-  EventSink sink_;
-  VideoWidget* front_widget_ = nullptr;
-  VideoWidget* rear_widget_ = nullptr;
+  viewer::QtMessageSink sink_;
+  viewer::CMovieStatic* front_widget_ = nullptr;
+  viewer::CMovieStatic* rear_widget_ = nullptr;
   std::unique_ptr<player::MovieView> front_, rear_;
-  player::MovieView* front_ptr_ = nullptr;
-  player::MovieView* rear_ptr_ = nullptr;
   bool has_rear_ = false;
   int ready_ = 0;
   bool slow_ = false, rotated_ = false, keep_ = true;
