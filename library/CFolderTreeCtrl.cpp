@@ -17,16 +17,7 @@ constexpr int kFolderIcon = 3, kGroupIcon = 19, kBadgeBase = 319;
 constexpr std::pair<std::uint32_t, int> kOverlays[] = {{0x02, 316}, {0x04, 315}, {0x08, 318},
                                                        {0x10, 317}, {0x20, 346}, {0x40, 347}};
 
-QImage WhiteKeyed(const QImage& source) {
-  QImage keyed = source.convertToFormat(QImage::Format_ARGB32);
-  for (int y = 0; y < keyed.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
-    for (int x = 0; x < keyed.width(); ++x) {
-      if ((line[x] & 0x00FFFFFF) == 0x00FFFFFF) line[x] = 0;
-    }
-  }
-  return keyed;
-}
+QImage WhiteKeyed(const QImage& source) { return viewer::CResourceImage::WithTransparent(source, qRgb(255, 255, 255)); }
 
 }  // namespace
 

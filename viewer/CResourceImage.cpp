@@ -17,14 +17,15 @@ const QImage& CResourceImage::Get(int number) {
   return it->second;
 }
 
-QImage CResourceImage::Keyed(int number) {
-  const QImage& source = Get(number);
+QImage CResourceImage::Keyed(int number) { return WithTransparent(Get(number), qRgb(0, 0, 0)); }
+
+QImage CResourceImage::WithTransparent(const QImage& source, QRgb key) {
   if (source.isNull()) return {};
   QImage keyed = source.convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < keyed.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
     for (int x = 0; x < keyed.width(); ++x) {
-      if ((line[x] & 0x00FFFFFF) == 0) line[x] = 0;
+      if ((line[x] & 0x00FFFFFF) == (key & 0x00FFFFFF)) line[x] = 0;
     }
   }
   return keyed;

@@ -11,6 +11,8 @@ class CResourceImage {
   static const QImage& Get(int number);
   // A copy with the black key made transparent, for drawing over other art.
   static QImage Keyed(int number);
+  // Any picture with the pixels of one colour made transparent.
+  static QImage WithTransparent(const QImage& source, QRgb key);
 };
 
 }  // namespace viewer
