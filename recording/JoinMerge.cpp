@@ -89,6 +89,7 @@ std::string LayoutProblem(const BoxTree& t) {
   if (t.root().has_raw_payload) return "the file does not start with a known box";
   if (mdats != 1 || t.List(BoxList::kMdat).size() != 1) return "it does not have exactly one mdat box";
   if (moov_at < 0) return "it has no moov box";
+  if (t.List(BoxList::kMvhd).size() != 1) return "it does not have exactly one mvhd box";
   if (moov_at < mdat_at) return "its moov box comes before the media data";
   if (Contains(t.root(), "co64")) return "it uses 64-bit chunk offsets (co64)";
   if (Contains(t.root(), "ctts")) return "it has composition offsets (ctts)";

@@ -342,6 +342,17 @@ TEST_F(Joining, MoovBeforeMediaDataIsRefused) {
   EXPECT_FALSE(join_.Start(path));
 }
 
+TEST_F(Joining, MoovWithoutMvhdIsRefused) {
+  // Found by fuzzing: the checks read the movie timescale of both trees.
+  using testfiles::Box;
+  const auto path = dir_ / "no-mvhd.MOV";
+  testfiles::WriteFile(path, testfiles::Concat({Box("ftyp", testfiles::Zeros(12)), Box("mdat", testfiles::Zeros(300)),
+                                                Box("moov", Box("free", testfiles::Zeros(8)))}));
+  auto a = BoxTree::Open(path, true);
+  ASSERT_TRUE(a);
+  EXPECT_NE(CheckJoinable(**a, **a).find("exactly one mvhd"), std::string::npos);
+}
+
 TEST_F(Joining, SumsPastFourGibibytesAreRefusedBeforeAnythingChanges) {
   auto a = BoxTree::Open(JoinCard()[0].main_path, true);
   auto b = BoxTree::Open(JoinCard()[1].main_path, true);
