@@ -11,6 +11,7 @@
 #include "platform/ByteOrder.h"
 #include "platform/FileSystem.h"
 #include "recording/CompanionPath.h"
+#include "recording/SensorBlock.h"
 
 namespace recording {
 namespace {
@@ -115,21 +116,6 @@ platform::Expected<SensorJoinData> ReadSensorDataForJoin(const std::filesystem::
     data.records.push_back(record);
   }
   return data;
-}
-
-std::vector<std::uint8_t> FormatJoinedSensorData(const SensorJoinData& data) {
-  const std::size_t count = data.records.size();
-  const bool long_count = count >= 0xFFFF;
-  std::vector<std::uint8_t> out(6 + 26 + 2 + kRecord * count + 6 + (long_count ? 4 : 0));
-  auto at = out.begin();
-  at = std::copy_n("CSMDAT", 6, at);
-  at = std::copy(data.header.begin(), data.header.end(), at);
-  platform::StoreBE16(&*at, long_count ? std::uint16_t{0xFFFF} : static_cast<std::uint16_t>(count));
-  at += 2;
-  for (const auto& r : data.records) at = std::copy(r.begin(), r.end(), at);
-  at = std::copy_n("CSMEND", 6, at);
-  if (long_count) platform::StoreBE32(&*at, static_cast<std::uint32_t>(count));
-  return out;
 }
 
 JoinOutputPaths JoinOutputs(const std::filesystem::path& front) {
@@ -259,7 +245,7 @@ bool RecordingJoin::Write(const std::filesystem::path& output_front) {
     Progress(66);
   }
   if (data_valid_) {
-    const std::vector<std::uint8_t> bytes = FormatJoinedSensorData(data_);
+    const std::vector<std::uint8_t> bytes = FormatBlock(data_.header, data_.records);
     std::string why;
     auto out = platform::Fs().CreateOutputFile(paths.data, &why);
     if (!out) return Fail(why);

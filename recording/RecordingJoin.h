@@ -26,9 +26,6 @@ struct SensorJoinData {
 // Reads a data file for joining: "CSMDAT", the header, the count and the raw
 // records (up to "CSMEND" or the end of the file when the count is 0xFFFF).
 platform::Expected<SensorJoinData> ReadSensorDataForJoin(const std::filesystem::path& path);
-// The bytes of a joined data file: 0xFFFF and the 32-bit count after "CSMEND"
-// from 65,535 records on.
-std::vector<std::uint8_t> FormatJoinedSensorData(const SensorJoinData& data);
 
 // Rear and data paths of a joined front file. They never equal the front
 // path, whatever shape it has.

@@ -1,5 +1,6 @@
 #include "recording/SensorBlock.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -11,7 +12,6 @@ namespace recording {
 namespace {
 
 constexpr std::size_t kRecordsPerBatch = 512;
-constexpr std::size_t kChainOffset = 34;
 
 float Thousandths(const std::uint8_t* field, std::size_t width) {
   double v = LenientNumber(reinterpret_cast<const char*>(field), width);
@@ -149,7 +149,7 @@ bool DecodeBlock(const BlockReader& read, std::size_t available, DecodedBlock* o
     return false;
   };
   // The header, its count and room for chained headers.
-  std::uint8_t head[kHeaderSize + 2 + 8 * kChainOffset];
+  std::uint8_t head[kHeaderReadSize];
   const std::size_t head_bytes = std::min(sizeof head, available);
   if (head_bytes < kHeaderSize + 2) return fail("the sensor data block is cut short in its header");
   if (!read(0, head, head_bytes)) return fail("read error in the sensor data header");
@@ -193,6 +193,21 @@ bool DecodeBlock(const BlockReader& read, std::size_t available, DecodedBlock* o
     }
   }
   return true;
+}
+
+std::vector<std::uint8_t> FormatBlock(const std::array<std::uint8_t, kHeaderSize>& header,
+                                      const std::vector<RawRecord>& records) {
+  const std::size_t count = records.size();
+  const bool long_count = count >= kCountUntilEnd;
+  std::vector<std::uint8_t> out(kRecordsOffset + kRecordSize * count + kMarkerSize + (long_count ? 4 : 0));
+  auto at = std::copy_n(kBlockStart, kMarkerSize, out.begin());
+  at = std::copy(header.begin(), header.end(), at);
+  platform::StoreBE16(&*at, long_count ? kCountUntilEnd : static_cast<std::uint16_t>(count));
+  at += 2;
+  for (const RawRecord& r : records) at = std::copy(r.begin(), r.end(), at);
+  at = std::copy_n(kBlockEnd, kMarkerSize, at);
+  if (long_count) platform::StoreBE32(&*at, static_cast<std::uint32_t>(count));
+  return out;
 }
 
 bool DecodeBlock(const std::uint8_t* p, std::size_t available, DecodedBlock* out, std::string* why) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,18 @@ inline constexpr std::size_t kRecordSize = 124;
 // Offset of the first record from the first byte of the marker.
 inline constexpr std::size_t kRecordsOffset = kMarkerSize + kHeaderSize + 2;
 inline constexpr std::uint16_t kCountUntilEnd = 0xFFFF;
+// A chained header follows 34 bytes after the one before it; the bytes read
+// to decode a header and up to eight chained headers after it.
+inline constexpr std::size_t kChainOffset = 34;
+inline constexpr std::size_t kHeaderReadSize = kHeaderSize + 2 + 8 * kChainOffset;
+
+using RawRecord = std::array<std::uint8_t, kRecordSize>;
+
+// A whole data file: "CSMDAT", the 26-byte header, the count, the records,
+// "CSMEND", and from 65,535 records on 0xFFFF in the count field with the
+// 32-bit count after "CSMEND".
+std::vector<std::uint8_t> FormatBlock(const std::array<std::uint8_t, kHeaderSize>& header,
+                                      const std::vector<RawRecord>& records);
 
 // Decodes the header at h (26 bytes) and any header chained after "@CS?".
 // available is the number of bytes readable at h. Returns the bytes of

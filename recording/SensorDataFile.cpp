@@ -171,7 +171,7 @@ bool ReadHeaderOnly(const std::filesystem::path& video_path, SensorDataHeader* h
   auto mapping = platform::FileMapping::Open(data);
   if (!mapping) return false;
   platform::MappedView view = (*mapping)->Map(0, kBlockView);
-  std::uint8_t head[kHeaderSize + 2 + 8 * 34];
+  std::uint8_t head[kHeaderReadSize];
   const std::size_t n = std::min(sizeof head, view.size() > kMarkerSize ? view.size() - kMarkerSize : 0);
   if (n < kHeaderSize || !view.Read(kMarkerSize, head, n)) return false;
   return DecodeHeader(head, n, header) > 0;

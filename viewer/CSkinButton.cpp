@@ -8,6 +8,12 @@
 #include "viewer/CResourceImage.h"
 
 namespace viewer {
+namespace {
+
+// Where a check button draws its box; hover applies only over it.
+const QRect kCheckBox(0, 4, 12, 12);
+
+}  // namespace
 
 CSkinButton::CSkinButton(QWidget* parent, const QSize& size, int image_number, const QString& tooltip)
     : QAbstractButton(parent) {
@@ -62,7 +68,7 @@ CSkinCheckButton::CSkinCheckButton(QWidget* parent, const QString& text, int ima
 }
 
 void CSkinCheckButton::mouseMoveEvent(QMouseEvent* event) {
-  const bool over_box = QRect(0, 4, 12, 12).contains(event->position().toPoint());
+  const bool over_box = kCheckBox.contains(event->position().toPoint());
   if (over_box != hovered_) {
     hovered_ = over_box;
     update();
@@ -71,7 +77,7 @@ void CSkinCheckButton::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CSkinCheckButton::enterEvent(QEnterEvent* event) {
-  hovered_ = QRect(0, 4, 12, 12).contains(event->position().toPoint());
+  hovered_ = kCheckBox.contains(event->position().toPoint());
   update();
   QAbstractButton::enterEvent(event);
 }
@@ -79,7 +85,7 @@ void CSkinCheckButton::enterEvent(QEnterEvent* event) {
 bool CSkinCheckButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
 
 void CSkinCheckButton::DrawFrame(QPainter& painter, Frame frame) {
-  if (!strip_.isNull()) painter.drawImage(QPoint(0, 4), strip_, QRect(frame * 12, 0, 12, 12));
+  if (!strip_.isNull()) painter.drawImage(kCheckBox.topLeft(), strip_, QRect(frame * 12, 0, 12, 12));
   painter.setFont(font());
   painter.setPen(isEnabled() ? palette().color(QPalette::WindowText) : QColor(0x7F, 0x7F, 0x7F));
   painter.drawText(QRect(16, 0, width() - 16, height()), Qt::AlignVCenter | Qt::AlignLeft, text());

@@ -1,5 +1,7 @@
 #include "tools/samplecard/SensorLog.h"
 
+#include "recording/SensorBlock.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -81,27 +83,7 @@ std::array<std::uint8_t, 26> FormatHeader(const SensorHeaderFields& h) {
 
 std::vector<std::uint8_t> FormatBlock(const SensorHeaderFields& h,
                                       const std::vector<std::array<std::uint8_t, 124>>& records) {
-  const std::size_t count = records.size();
-  const bool long_count = count >= 0xFFFF;
-  std::vector<std::uint8_t> out(6 + 26 + 2 + 124 * count + 6 + (long_count ? 4 : 0));
-  std::uint8_t* p = out.data();
-  std::memcpy(p, "CSMDAT", 6);
-  const auto header = FormatHeader(h);
-  std::memcpy(p + 6, header.data(), header.size());
-  const std::uint16_t field = long_count ? 0xFFFF : static_cast<std::uint16_t>(count);
-  p[32] = static_cast<std::uint8_t>(field >> 8);
-  p[33] = static_cast<std::uint8_t>(field);
-  p += 34;
-  for (const auto& r : records) {
-    std::memcpy(p, r.data(), r.size());
-    p += r.size();
-  }
-  std::memcpy(p, "CSMEND", 6);
-  p += 6;
-  if (long_count) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(count >> (24 - 8 * i));
-  }
-  return out;
+  return recording::FormatBlock(FormatHeader(h), records);
 }
 
 }  // namespace samplecard
