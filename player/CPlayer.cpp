@@ -7,7 +7,6 @@
 
 extern "C" {
 #include <libavutil/frame.h>
-#include <libavutil/mathematics.h>
 #include <libswscale/swscale.h>
 }
 
@@ -16,6 +15,7 @@ namespace {
 
 constexpr std::size_t kCachedFrames = 64;
 constexpr std::int32_t kDecodeOnFrames = 30;
+constexpr std::int64_t kHundredNs = 10000000;  // positions are in 100-ns units
 
 enum class Mode { kIdle, kPlaying, kShowTarget, kPlayFromTarget, kEnded };
 
@@ -58,23 +58,18 @@ CPlayer::CPlayer(platform::MessageSink* owner, std::function<void()> repaint, Op
 
 CPlayer::~CPlayer() { Shutdown(); }
 
-std::int64_t CPlayer::FrameTime(std::int32_t frame) const {
-  return av_rescale(static_cast<std::int64_t>(frame) * delta_, 10000000, timescale_);
-}
+std::int64_t CPlayer::FrameTime(std::int32_t frame) const { return timing_.TimeOfFrame(frame, kHundredNs); }
 
 std::int32_t CPlayer::IndexOfTicks(std::int64_t ticks) const {
-  return static_cast<std::int32_t>((ticks + delta_ / 2) / delta_);
+  return static_cast<std::int32_t>(timing_.FrameNearestTicks(ticks));
 }
 
-HRESULT CPlayer::Open(const std::filesystem::path& path, std::uint32_t timescale, std::uint32_t delta,
-                      std::int32_t frame_count) {
+HRESULT CPlayer::Open(const std::filesystem::path& path, const recording::VideoTiming& timing) {
   Shutdown();
-  if (timescale == 0 || delta == 0 || frame_count <= 0) return E_INVALIDARG;
-  timescale_ = timescale;
-  delta_ = delta;
+  if (!timing.valid()) return E_INVALIDARG;
+  timing_ = timing;
   frame_duration_ = std::max<std::int64_t>(1, FrameTime(1));
-  frame_count_ = frame_count;
-  duration_ = FrameTime(frame_count);
+  duration_ = FrameTime(timing.frame_count());
   closing_ = false;
   auto media = std::make_unique<Media>();
   audio_ = options_.sound ? AudioOutput::CreateDefault() : nullptr;
@@ -266,9 +261,7 @@ void CPlayer::SeekTo(std::int64_t position) {
   presenter->OnClockPause();
   presenter->Flush();
   if (audio_) audio_->Flush();
-  const std::int32_t last = std::max(0, frame_count_ - 1);
-  const std::int64_t ticks = av_rescale(position, timescale_, 10000000);
-  m.target = static_cast<std::int32_t>(std::clamp<std::int64_t>((ticks + delta_ / 2) / delta_, 0, last));
+  m.target = timing_.FrameAtTime(position, kHundredNs);
   clock_.Start(FrameTime(m.target));
   clock_.Pause();
   m.pending = QImage();
@@ -280,7 +273,7 @@ void CPlayer::SeekTo(std::int64_t position) {
       !m.decoder->ended()) {
     return;
   }
-  m.decoder->Seek(static_cast<std::int64_t>(m.target) * delta_, timescale_);
+  m.decoder->Seek(timing_.TicksOfFrame(m.target), timing_.timescale());
   m.ClearCache();
   m.last_decoded = -1;
 }
@@ -312,7 +305,7 @@ bool CPlayer::DecodeOne() {
     return false;
   }
   AVFrame* picture = m.decoder->picture();
-  const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(picture, timescale_));
+  const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(picture, timing_.timescale()));
   m.Cache(index, picture);
   m.last_decoded = index;
   const bool reached = index >= m.target;
@@ -338,7 +331,7 @@ void CPlayer::DeliverFrame(AVFrame* frame) {
   Media& m = *media_;
   QImage image = VideoDecoder::ToImage(frame, &m.scaler);
   if (image.isNull()) return;
-  const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(frame, timescale_));
+  const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(frame, timing_.timescale()));
   // The picture's time is its frame number's, so the clock and the frame
   // numbers agree exactly.
   QImage kept = image;  // shares the pixels; kept only if the delivery is interrupted

@@ -16,6 +16,7 @@
 #include "player/EVRCustomPresenter.h"
 #include "player/PlayerMessages.h"
 #include "player/PresentationClock.h"
+#include "recording/VideoTiming.h"
 
 struct AVFrame;
 
@@ -43,9 +44,8 @@ class CPlayer {
   // Opens the file and starts the worker; WM_PLAYER_READY follows when the
   // first picture is decoded. Fails with VFW_E_NO_DECODER for a file without
   // a decodable video stream.
-  // Frame f lies at f x delta in the video track's timescale; every
-  // conversion between frames and times is done in those integers.
-  HRESULT Open(const std::filesystem::path& path, std::uint32_t timescale, std::uint32_t delta, std::int32_t frame_count);
+  // Every conversion between frames and times is the video timing's.
+  HRESULT Open(const std::filesystem::path& path, const recording::VideoTiming& timing);
   std::int64_t FrameTime(std::int32_t frame) const;  // 100-ns units
   void Shutdown();
 
@@ -100,9 +100,7 @@ class CPlayer {
   std::atomic<bool> sound_in_use_{false};
   std::int32_t IndexOfTicks(std::int64_t ticks) const;
   std::int64_t frame_duration_ = 0;  // 100-ns units, rounded; for tolerances only
-  std::uint32_t timescale_ = 0;
-  std::uint32_t delta_ = 0;
-  std::int32_t frame_count_ = 0;
+  recording::VideoTiming timing_;
   std::int64_t duration_ = 0;
   QSize native_size_;
   std::string error_;

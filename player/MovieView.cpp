@@ -6,8 +6,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/ByteOrder.h"
-#include "recording/BoxTree.h"
 #include "recording/CompanionPath.h"
 #include "recording/MappedFileReader.h"
 #include "player/RateTables.h"
@@ -20,35 +18,7 @@ constexpr int kOverlayWidth = 300;
 constexpr int kOverlayHeight = 120;
 constexpr int kJpegQuality = 92;
 
-// The video track's timescale and sample delta, and its sample count.
-struct VideoTiming {
-  std::uint32_t timescale = 0;
-  std::uint32_t delta = 0;
-  std::int32_t frames = 0;
-  std::uint64_t media_bytes = 0;
-};
-
-std::optional<VideoTiming> ReadVideoTiming(const std::filesystem::path& path) {
-  auto tree = recording::BoxTree::Open(path, false);
-  if (!tree) return std::nullopt;
-  const auto& stts = (*tree)->List(recording::BoxList::kStts);
-  const auto& mdhd = (*tree)->List(recording::BoxList::kMdhd);
-  if (stts.empty() || mdhd.empty() || stts[0]->payload.size() < 16 || mdhd[0]->payload.size() < 16) return std::nullopt;
-  VideoTiming t;
-  t.timescale = platform::LoadBE32(mdhd[0]->payload.data() + 12);
-  t.frames = static_cast<std::int32_t>(platform::LoadBE32(stts[0]->payload.data() + 8));
-  t.delta = platform::LoadBE32(stts[0]->payload.data() + 12);
-  if (!(*tree)->List(recording::BoxList::kMdat).empty()) t.media_bytes = (*tree)->List(recording::BoxList::kMdat)[0]->payload_size;
-  if (t.timescale == 0 || t.delta == 0 || t.frames <= 0) return std::nullopt;
-  return t;
-}
-
 }  // namespace
-
-std::int32_t RearFrameFor(std::int32_t front_frame, float front_duration_ms, float rear_duration_ms) {
-  if (rear_duration_ms <= 0.0f || front_duration_ms == rear_duration_ms) return front_frame;
-  return static_cast<std::int32_t>(std::lround(static_cast<double>(front_frame) * front_duration_ms / rear_duration_ms));
-}
 
 MovieView::MovieView(platform::MessageSink* owner, platform::MessageSink* owner_parent, std::function<void()> repaint)
     : owner_(owner), owner_parent_(owner_parent), repaint_(std::move(repaint)) {}
@@ -62,10 +32,7 @@ HRESULT MovieView::Report(HRESULT hr) {
 
 bool MovieView::Ready() const { return player_ && player_->has_display(); }
 
-std::int64_t MovieView::FrameTime(std::int32_t frame) const {
-  if (timescale_ == 0) return 0;
-  return static_cast<std::int64_t>(frame) * delta_ * 10000000 / timescale_;
-}
+std::int64_t MovieView::FrameTime(std::int32_t frame) const { return timing_.TimeOfFrame(frame, 10000000); }
 
 std::int64_t MovieView::SetUp(const QString& font_face) {
   file_mutex_ = platform::NamedMutex::Create("hFileMutex");
@@ -105,21 +72,21 @@ HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
     player_.reset();
   }
   view_state_ = ViewState::kNothing;
+  timing_ = {};
   if (!recording::IsRecording(path)) return E_INVALIDARG;
-  // The probe's mapped views are gone before playback starts.
-  auto timing = recording::ReadRecordingTiming(path);
-  const auto video = ReadVideoTiming(path);
-  if (!timing || !video || !(timing->frame_duration_ms > 0.0f)) return E_INVALIDARG;
-  frame_duration_ms_ = timing->frame_duration_ms;
-  timescale_ = video->timescale;
-  delta_ = video->delta;
-  frame_count_ = video->frames;
-  bit_rate_ = static_cast<double>(video->media_bytes) * 8.0 * 1000.0 / (frame_duration_ms_ * frame_count_);
+  // The probe's mapped views are gone before playback starts. Its frame
+  // count is bounded by the file, so indexing sensor data by frame is too.
+  auto timing = recording::VideoTiming::Read(path);
+  if (!timing) return E_INVALIDARG;
+  timing_ = *timing;
+  frame_duration_ms_ = static_cast<float>(timing_.frame_duration_ms());
+  frame_count_ = timing_.frame_count();
+  bit_rate_ = static_cast<double>(timing_.media_bytes()) * 8.0 * 1000.0 / (timing_.frame_duration_ms() * frame_count_);
   data_.set_frame_duration(frame_duration_ms_);
   CPlayer::Options options;
   options.hardware_decode = view_options_[1] != 0;
   player_ = std::make_unique<CPlayer>(owner_, repaint_, options);
-  const HRESULT hr = player_->Open(path, timescale_, delta_, frame_count_);
+  const HRESULT hr = player_->Open(path, timing_);
   if (Failed(hr)) {
     player_.reset();
     return hr;

@@ -15,6 +15,7 @@
 #include "player/CPlayer.h"
 #include "player/ErrorReporter.h"
 #include "recording/SensorDataFile.h"
+#include "recording/VideoTiming.h"
 
 namespace player {
 
@@ -88,6 +89,8 @@ class MovieView {
   int volume() const { return volume_; }
   bool media_ready() const { return player_ && player_->has_display(); }
   const recording::SensorDataFile& sensor_data() const { return data_; }
+  // The open recording's video timing (empty when none is open).
+  const recording::VideoTiming& timing() const { return timing_; }
   CPlayer* player() { return player_.get(); }
   // The frame on screen and its picture (at native size).
   PublishedFrame FrameOnScreen() const;
@@ -120,8 +123,7 @@ class MovieView {
   int volume_ = 65535;
   std::atomic<int> rate_code_{1};
   float frame_duration_ms_ = 0.0f;
-  std::uint32_t timescale_ = 0;
-  std::uint32_t delta_ = 0;
+  recording::VideoTiming timing_;
   std::int32_t frame_count_ = 0;
   double bit_rate_ = 0.0;
   std::int64_t view_options_[2] = {0, 0};
@@ -143,9 +145,5 @@ class MovieView {
   std::chrono::milliseconds slow_period_{1000};
   std::thread slow_thread_;
 };
-
-// The rear view's frame for the front view's frame f: the same moment at the
-// rear camera's rate; f itself when both run at the same rate.
-std::int32_t RearFrameFor(std::int32_t front_frame, float front_duration_ms, float rear_duration_ms);
 
 }  // namespace player

@@ -5,6 +5,8 @@
 
 #include "platform/ByteOrder.h"
 #include "recording/BoxTypeRegistry.h"
+#include "recording/MovieBoxes.h"
+#include "recording/VideoTiming.h"
 
 namespace recording {
 namespace {
@@ -16,6 +18,19 @@ constexpr std::int32_t kMaxDepth = 64;
 
 constexpr std::string_view kListTypes[kBoxListCount] = {"mdat", "stsz", "stco", "mdhd", "stss",
                                                          "stts", "mvhd", "tkhd", "elst", "stsd"};
+
+// Leaves whose bytes the reader or the joiner reads: headers and sample
+// tables, a few hundred kilobytes at most. They are always leaves.
+constexpr std::string_view kCopiedTypes[] = {"stsd", "stts", "stsz", "stco", "stss", "stsc",
+                                             "mvhd", "tkhd", "mdhd", "elst", "hdlr"};
+// Containers that are walked even when their first child is of a type the
+// registry does not know (other writers put their own boxes anywhere).
+constexpr std::string_view kContainerTypes[] = {"moov", "trak", "mdia", "minf", "stbl", "edts", "dinf"};
+
+template <std::size_t N>
+bool IsOneOf(const BoxNode& node, const std::string_view (&types)[N]) {
+  return std::find(std::begin(types), std::end(types), node.Type()) != std::end(types);
+}
 
 std::string Hex(std::uint64_t v) {
   static const char digits[] = "0123456789abcdef";
@@ -41,14 +56,15 @@ class BoxTreeBuilder {
  public:
   explicit BoxTreeBuilder(BoxTree& tree) : tree_(tree), registry_(BoxTypeRegistry::Instance()) {}
 
-  bool Build(bool load_root) {
+  // The root is always walked and never copied: a file whose first box is
+  // unknown is walked past that box like any container.
+  bool Build() {
     BoxNode& root = tree_.root_;
     root.depth = 0;
     root.source_path = tree_.path_;
     root.payload_offset = root.read_payload_offset = root.copy_offset = 0;
     root.payload_size = root.read_payload_size = tree_.file_size_;
-    if (load_root && !Probe(root)) return false;
-    return WalkChildren(root, 0);
+    return WalkChildren(root, 0, false);
   }
 
   std::string error;
@@ -70,21 +86,23 @@ class BoxTreeBuilder {
     return true;
   }
 
-  // Decides whether a new node is a container or a leaf whose payload is
-  // copied. mdat is never loaded and never walked.
-  bool Probe(BoxNode& node) {
-    if (node.IsType("mdat")) {
-      node.has_raw_payload = 1;
-      return true;
-    }
-    if (node.payload_size >= 8) {
+  // Decides whether a new node of a registered type is a container (walked
+  // later) or a leaf. Only the leaves whose bytes are read are copied; every
+  // other leaf, mdat included, stays a range of its file.
+  bool Probe(BoxNode& node, bool* walk_leniently) {
+    *walk_leniently = false;
+    if (!IsOneOf(node, kCopiedTypes) && !node.IsType("mdat") && node.payload_size >= 8) {
       std::uint8_t head[8];
       std::size_t got = 0;
       if (!ReadHeader(node.payload_offset, node.payload_offset + node.payload_size, head, &got)) return false;
       if (got == 8 && registry_.Contains(head + 4)) return true;  // begins like a known box: a container
+      if (IsOneOf(node, kContainerTypes)) {
+        *walk_leniently = true;  // its first child is unknown
+        return true;
+      }
     }
-    if (node.payload_size == 0) return true;
-    // A leaf, including payloads too short to hold a box header.
+    node.has_raw_payload = 1;
+    if (node.payload_size == 0 || !IsOneOf(node, kCopiedTypes)) return true;
     node.payload.resize(static_cast<std::size_t>(node.payload_size));
     std::string map_error;
     platform::MappedView view = tree_.mapping_->Map(node.payload_offset, node.payload_size, &map_error);
@@ -94,13 +112,22 @@ class BoxTreeBuilder {
                   " (file truncated or medium removed)");
     }
     node.loaded_size = node.payload_size;
-    node.has_raw_payload = 1;
     return true;
   }
 
-  bool WalkChildren(BoxNode& node, std::int32_t depth) {
+  // Walks a container's children. Once an unknown child has been passed
+  // (lenient), whatever does not fit ends the walk of that container without
+  // failing: those bytes were never examined before unknown boxes were
+  // walked past, and a file that opened then must still open.
+  bool WalkChildren(BoxNode& node, std::int32_t depth, bool lenient) {
     node.depth = depth;
-    if (depth >= kMaxDepth) return Fail("boxes nested more than " + std::to_string(kMaxDepth) + " levels deep");
+    // Not a box structure after all: the node keeps what was found and is
+    // held as a range of its file.
+    auto stop = [&node] {
+      node.has_raw_payload = 1;
+      return true;
+    };
+    if (depth >= kMaxDepth) return lenient ? stop() : Fail("boxes nested more than " + std::to_string(kMaxDepth) + " levels deep");
     const std::uint64_t end = node.payload_offset + node.payload_size;
     std::uint64_t position = node.payload_offset;
     std::uint64_t consumed = 0;
@@ -108,19 +135,18 @@ class BoxTreeBuilder {
       std::uint8_t head[8];
       std::size_t got = 0;
       if (!ReadHeader(position, end, head, &got)) return false;
-      if (got < 8 || !registry_.Contains(head + 4)) {
-        // Not a box we know: the node holds bytes, not boxes.
-        node.has_raw_payload = 1;
-        return true;
-      }
-      const std::uint32_t size = platform::LoadBE32(head);
+      const std::uint32_t size = got == 8 ? platform::LoadBE32(head) : 0;
+      const bool fits = got == 8 && size >= 8 && size <= end - position;
+      const bool known = got == 8 && registry_.Contains(head + 4);
+      if (!fits && (lenient || !known)) return stop();
+      if (!known) lenient = true;
       if (size == 0) return Fail("box " + Quoted(head + 4) + " at " + Hex(position) + " has size 0");
       if (size == 1) return Fail("box " + Quoted(head + 4) + " at " + Hex(position) + " uses a 64-bit size, which recordings never do");
       if (size < 8) {
         return Fail("box " + Quoted(head + 4) + " at " + Hex(position) + " has size " + std::to_string(size) +
                     ", smaller than its own header");
       }
-      if (size > end - position) {
+      if (!fits) {
         return Fail("box " + Quoted(head + 4) + " at " + Hex(position) + " (size " + std::to_string(size) +
                     ") runs past the end of " + (depth == 0 ? std::string("the file") : "its parent"));
       }
@@ -130,8 +156,13 @@ class BoxTreeBuilder {
       child.source_path = tree_.path_;
       child.payload_size = child.read_payload_size = size - 8;
       child.payload_offset = child.read_payload_offset = child.copy_offset = position + 8;
-      if (!Probe(child)) return false;
-      if (size > 12 && child.has_raw_payload == 0 && !WalkChildren(child, depth + 1)) return false;
+      bool walk_leniently = false;
+      if (!known) {
+        child.has_raw_payload = 1;  // an unknown box: its bytes are kept where they are
+      } else if (!Probe(child, &walk_leniently)) {
+        return false;
+      }
+      if (child.has_raw_payload == 0 && !WalkChildren(child, depth + 1, lenient || walk_leniently)) return false;
       child.depth = depth + 1;
       node.children.push_back(std::move(child));
       consumed += size;
@@ -144,7 +175,7 @@ class BoxTreeBuilder {
   const BoxTypeRegistry& registry_;
 };
 
-platform::Expected<std::unique_ptr<BoxTree>> BoxTree::Open(const std::filesystem::path& path, bool load_root) {
+platform::Expected<std::unique_ptr<BoxTree>> BoxTree::Open(const std::filesystem::path& path, bool /*load_root*/) {
   using Result = platform::Expected<std::unique_ptr<BoxTree>>;
   auto mapping = platform::FileMapping::Open(path);
   if (!mapping) return Result::Failure(mapping.error());
@@ -154,7 +185,7 @@ platform::Expected<std::unique_ptr<BoxTree>> BoxTree::Open(const std::filesystem
   tree->file_size_ = tree->root_size_ = tree->mapping_->size();
   tree->granularity_ = platform::FileMapping::Granularity();
   BoxTreeBuilder builder(*tree);
-  if (!builder.Build(load_root)) return Result::Failure(builder.error);
+  if (!builder.Build()) return Result::Failure(builder.error);
   tree->RebuildLists();
   return Result(std::move(tree));
 }
@@ -180,34 +211,22 @@ void BoxTree::RebuildLists() {
   }
 }
 
-namespace {
-
-const BoxNode* FirstWithPayload(const std::vector<BoxNode*>& list, std::size_t bytes) {
-  if (list.empty() || list.front()->payload.size() < bytes) return nullptr;
-  return list.front();
-}
-
-}  // namespace
-
 FrameSize BoxTree::GetFrameSize() const {
-  const BoxNode* stsd = FirstWithPayload(List(BoxList::kStsd), 44);
-  if (stsd == nullptr) return {};
+  const BoxNode* trak = VideoTrack(*this);
+  const BoxNode* stsd = trak ? FindPath(*trak, {"mdia", "minf", "stbl", "stsd"}) : nullptr;
+  // The first sample entry's width and height (a visual sample entry).
+  if (stsd == nullptr || stsd->payload.size() < 44) return {};
   return {platform::LoadBE16(stsd->payload.data() + 40), platform::LoadBE16(stsd->payload.data() + 42)};
 }
 
 std::int32_t BoxTree::GetFrameCount() const {
-  const BoxNode* stts = FirstWithPayload(List(BoxList::kStts), 12);
-  if (stts == nullptr) return -1;
-  return static_cast<std::int32_t>(platform::LoadBE32(stts->payload.data() + 8));
+  const auto timing = VideoTiming::FromTree(*this);
+  return timing ? timing->frame_count() : -1;
 }
 
 float BoxTree::GetFrameRate() const {
-  const BoxNode* stts = FirstWithPayload(List(BoxList::kStts), 16);
-  const BoxNode* mvhd = FirstWithPayload(List(BoxList::kMvhd), 16);
-  if (stts == nullptr || mvhd == nullptr) return -1.0f;
-  const std::uint32_t delta = platform::LoadBE32(stts->payload.data() + 12);
-  if (delta == 0) return -1.0f;
-  return static_cast<float>(platform::LoadBE32(mvhd->payload.data() + 12)) / static_cast<float>(delta);
+  const auto timing = VideoTiming::FromTree(*this);
+  return timing ? static_cast<float>(timing->frame_rate()) : -1.0f;
 }
 
 }  // namespace recording

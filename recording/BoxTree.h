@@ -27,10 +27,12 @@ struct FrameSize {
 // until the tree is freed (destroyed), since writers copy media data from it.
 class BoxTree {
  public:
-  // Walks the whole tree. load_root allows the root itself to become a leaf
-  // (a file whose first box is unknown is then held whole). Fails with a
-  // reason when the file cannot be opened or mapped, a box size is invalid
-  // or runs past its parent, or boxes nest too deeply.
+  // Walks the whole tree, past boxes of unknown types. Only headers and
+  // sample tables are copied into memory; every other leaf, the root
+  // included, stays a range of the file (load_root is kept for callers that
+  // still pass it; no node is ever copied whole). Fails with a reason when
+  // the file cannot be opened or mapped, a box size is invalid or runs past
+  // its parent, or boxes nest too deeply.
   static platform::Expected<std::unique_ptr<BoxTree>> Open(const std::filesystem::path& path, bool load_root);
 
   ~BoxTree();
@@ -50,11 +52,12 @@ class BoxTree {
   // Rebuilds the ten lists from the tree (after a writer changed its shape).
   void RebuildLists();
 
-  // First stsd's first visual sample entry; -1, -1 without one.
+  // Of the video track (the one whose handler is "vide"): its sample
+  // description's picture size, -1, -1 without one.
   FrameSize GetFrameSize() const;
-  // Sample count of the first stts entry; -1 without stts.
+  // Its frame count and frame rate (media timescale over sample delta) as
+  // VideoTiming reads them; -1 when VideoTiming refuses the file.
   std::int32_t GetFrameCount() const;
-  // mvhd timescale over the first stts entry's sample delta; -1 without them.
   float GetFrameRate() const;
 
  private:

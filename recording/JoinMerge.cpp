@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/ByteOrder.h"
+#include "recording/MovieBoxes.h"
 #include "recording/RecordingJoin.h"
 
 namespace recording {
@@ -55,27 +56,6 @@ bool EditedBoxInsideUncopiedLeaf(const BoxNode& n) {
   return false;
 }
 
-std::string HandlerOf(const BoxNode& trak) {
-  for (const BoxNode& c : trak.children) {
-    if (!c.IsType("mdia")) continue;
-    for (const BoxNode& h : c.children) {
-      if (h.IsType("hdlr") && h.payload.size() >= 12) return std::string(reinterpret_cast<const char*>(h.payload.data() + 8), 4);
-    }
-  }
-  return {};
-}
-
-std::vector<const BoxNode*> Tracks(const BoxTree& tree) {
-  std::vector<const BoxNode*> out;
-  for (const BoxNode& top : tree.root().children) {
-    if (!top.IsType("moov")) continue;
-    for (const BoxNode& c : top.children) {
-      if (c.IsType("trak")) out.push_back(&c);
-    }
-  }
-  return out;
-}
-
 std::string LayoutProblem(const BoxTree& t) {
   int mdat_at = -1, moov_at = -1, mdats = 0;
   for (std::size_t i = 0; i < t.root().children.size(); ++i) {
@@ -86,7 +66,12 @@ std::string LayoutProblem(const BoxTree& t) {
     }
     if (c.IsType("moov") && moov_at < 0) moov_at = static_cast<int>(i);
   }
-  if (t.root().has_raw_payload) return "the file does not start with a known box";
+  // The writer writes the root's boxes; bytes after them would be lost.
+  if (t.root().has_raw_payload) {
+    std::uint64_t boxes = 0;
+    for (const BoxNode& c : t.root().children) boxes += c.read_payload_size + 8;
+    return "the bytes from offset " + std::to_string(boxes) + " on are not boxes";
+  }
   if (mdats != 1 || t.List(BoxList::kMdat).size() != 1) return "it does not have exactly one mdat box";
   if (moov_at < 0) return "it has no moov box";
   if (t.List(BoxList::kMvhd).size() != 1) return "it does not have exactly one mvhd box";
@@ -94,6 +79,15 @@ std::string LayoutProblem(const BoxTree& t) {
   if (Contains(t.root(), "co64")) return "it uses 64-bit chunk offsets (co64)";
   if (Contains(t.root(), "ctts")) return "it has composition offsets (ctts)";
   if (EditedBoxInsideUncopiedLeaf(t.root())) return "a sample table lies inside a box that could not be read";
+  // The join edits the 32-bit times of version 0 boxes in place.
+  for (BoxList list : {BoxList::kMvhd, BoxList::kTkhd, BoxList::kMdhd, BoxList::kElst}) {
+    for (const BoxNode* n : t.List(list)) {
+      if (!n->payload.empty() && n->payload[0] != 0) {
+        return "it has a version " + std::to_string(n->payload[0]) + " " + std::string(BoxListType(list)) +
+               " box (64-bit times), which the join cannot edit";
+      }
+    }
+  }
   // Every box the join reads or edits must be long enough for it.
   const std::pair<BoxList, std::size_t> minimum[] = {{BoxList::kMvhd, 20}, {BoxList::kTkhd, 24}, {BoxList::kElst, 12},
                                                      {BoxList::kMdhd, 20}, {BoxList::kStts, 16}, {BoxList::kStsz, 12},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/ByteOrder.h"
+#include "recording/VideoTiming.h"
 
 namespace recording {
 namespace {
@@ -173,54 +174,10 @@ bool MappedFileReader::LocateByPath(ScanTarget& target) {
   return true;
 }
 
-platform::Expected<RecordingTiming> ReadRecordingTiming(MappedFileReader& reader) {
-  using Result = platform::Expected<RecordingTiming>;
-  RecordingTiming timing;
-  bool found_mvhd = false;
-  std::string why;
-  ScanTarget mvhd = ScanTarget::ForKey("mvhd", [&](const LocatedBytes& at) {
-    found_mvhd = true;
-    std::uint32_t timescale = 0, duration = 0;
-    if (!at.ReadBE32(12, &timescale) || !at.ReadBE32(16, &duration)) {
-      why = "mvhd box is cut short";
-      return false;
-    }
-    if (timescale == 0) {
-      why = "mvhd timescale is 0";
-      return false;
-    }
-    timing.duration_seconds = static_cast<float>(duration) / static_cast<float>(timescale);
-    return true;
-  });
-  const std::string& name = reader.path().string();
-  if (!reader.LocateByPattern(mvhd)) return Result::Failure(why.empty() ? reader.last_error() : name + ": " + why);
-  if (!found_mvhd) return Result::Failure(name + ": no mvhd box (not a complete recording)");
-
-  bool found_stts = false;
-  ScanTarget stts;
-  stts.handler = [&](const LocatedBytes& at) {
-    found_stts = true;
-    std::uint32_t count = 0;
-    if (!at.ReadBE32(8, &count)) {
-      why = "stts box is cut short";
-      return false;
-    }
-    if (count == 0 || timing.duration_seconds <= 0.0f) {
-      why = "the video track has no frames or no duration";
-      return false;
-    }
-    timing.frame_duration_ms = 1000.0f / (static_cast<float>(count) / timing.duration_seconds);
-    return true;
-  };
-  if (!reader.LocateByPath(stts)) return Result::Failure(why.empty() ? reader.last_error() : name + ": " + why);
-  if (!found_stts) return Result::Failure(name + ": no video sample table (moov/trak/mdia/minf/stbl/stts)");
-  return timing;
-}
-
 platform::Expected<RecordingTiming> ReadRecordingTiming(const std::filesystem::path& path) {
-  MappedFileReader reader;
-  if (!reader.Open(path)) return platform::Expected<RecordingTiming>::Failure(reader.last_error());
-  return ReadRecordingTiming(reader);
+  const auto video = VideoTiming::Read(path);
+  if (!video) return platform::Expected<RecordingTiming>::Failure(video.error());
+  return RecordingTiming{static_cast<float>(video->duration_seconds()), static_cast<float>(video->frame_duration_ms())};
 }
 
 bool IsRecording(const std::filesystem::path& path) {

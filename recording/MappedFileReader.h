@@ -94,9 +94,8 @@ struct RecordingTiming {
   float frame_duration_ms = 0.0f;
 };
 
-// mvhd duration over timescale, then 1000 / (first stts sample count / seconds).
-// Fails with a reason when either box is missing or a value would divide by 0.
-platform::Expected<RecordingTiming> ReadRecordingTiming(MappedFileReader& reader);
+// The movie's duration (mvhd) and the video track's frame duration, as
+// VideoTiming reads them; fails with its reason.
 platform::Expected<RecordingTiming> ReadRecordingTiming(const std::filesystem::path& path);
 
 // True when the file has at least 260 bytes and "ftyp" at offset 4.

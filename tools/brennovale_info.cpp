@@ -13,6 +13,7 @@
 #include "recording/CompanionPath.h"
 #include "recording/MappedFileReader.h"
 #include "recording/SensorDataFile.h"
+#include "recording/VideoTiming.h"
 
 namespace {
 
@@ -89,15 +90,16 @@ bool PrintVideo(const std::filesystem::path& path) {
   std::printf("recording %s (%llu bytes)\n", path.string().c_str(),
               static_cast<unsigned long long>((*tree)->file_size()));
   PrintNode((*tree)->root());
-  const auto size = (*tree)->GetFrameSize();
-  std::printf("  frame size %dx%d, frame count %d, frame rate %.3f\n", size.width, size.height,
-              (*tree)->GetFrameCount(), (*tree)->GetFrameRate());
-  auto timing = recording::ReadRecordingTiming(path);
+  // Everything below is the video track's, as the player reads it.
+  const auto timing = recording::VideoTiming::FromTree(**tree);
   if (!timing) {
     std::fprintf(stderr, "brennovale-info: %s\n", timing.error().c_str());
     return false;
   }
-  std::printf("  duration %.3f s, frame duration %.3f ms\n", timing->duration_seconds, timing->frame_duration_ms);
+  const auto size = (*tree)->GetFrameSize();
+  std::printf("  frame size %dx%d, frame count %d, frame rate %.3f fps (%u/%u)\n", size.width, size.height,
+              timing->frame_count(), timing->frame_rate(), timing->timescale(), timing->delta());
+  std::printf("  duration %.3f s, frame duration %.3f ms\n", timing->duration_seconds(), timing->frame_duration_ms());
   const auto data = recording::DataPath(path);
   if (recording::IsDataFile(data)) return PrintData(data);
   return true;

@@ -101,7 +101,7 @@ class PlayerWindow : public QWidget {
   }
   void Show(int frame) {
     front_->ShowFrame(frame);
-    if (has_rear_) rear_->ShowFrame(player::RearFrameFor(frame, front_->FrameDuration(), rear_->FrameDuration()));
+    if (has_rear_) rear_->ShowFrame(recording::RearFrameFor(frame, front_->timing(), rear_->timing()));
   }
   void SetRate(int code) {
     Each([code](player::MovieView& v) { v.SetRate(code); });

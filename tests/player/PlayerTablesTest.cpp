@@ -62,11 +62,5 @@ TEST(ViewOperations, ThirtyFourInTheirOrder) {
   }
 }
 
-TEST(RearFrames, SameMomentAtTheRearRate) {
-  EXPECT_EQ(RearFrameFor(300, 33.3667f, 33.3667f), 300) << "equal rates: the same frame, never f - 1";
-  EXPECT_EQ(RearFrameFor(300, 1000.0f / 30, 1000.0f / 15), 150);
-  EXPECT_EQ(RearFrameFor(7, 1000.0f / 30, 0.0f), 7);
-}
-
 }  // namespace
 }  // namespace player

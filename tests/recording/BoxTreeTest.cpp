@@ -40,19 +40,20 @@ class BoxTreeFiles : public ::testing::Test {
   testfiles::TempDir dir_;
 };
 
-TEST_F(BoxTreeFiles, UnknownFirstBoxGivesAnEmptyRootOrTheWholeFileAsPayload) {
-  const Bytes file = Concat({Box("abcd", Zeros(20)), Box("moov", Zeros(8))});
+TEST_F(BoxTreeFiles, UnknownFirstBoxIsWalkedPastAndNeverCopied) {
+  const Bytes file = Concat({Box("abcd", Zeros(20)), testfiles::MiniRecording(600, 1200, 60, 10)});
   const auto path = Write(file);
-  auto plain = BoxTree::Open(path, false);
-  ASSERT_TRUE(plain) << plain.error();
-  EXPECT_TRUE((*plain)->root().children.empty());
-  EXPECT_TRUE((*plain)->root().payload.empty());
-
-  auto loaded = BoxTree::Open(path, true);
-  ASSERT_TRUE(loaded) << loaded.error();
-  EXPECT_TRUE((*loaded)->root().children.empty());
-  EXPECT_EQ((*loaded)->root().payload, file);
-  EXPECT_EQ((*loaded)->root().has_raw_payload, 1);
+  for (bool load_root : {false, true}) {
+    auto tree = BoxTree::Open(path, load_root);
+    ASSERT_TRUE(tree) << tree.error();
+    const BoxNode& root = (*tree)->root();
+    EXPECT_EQ(root.has_raw_payload, 0);
+    EXPECT_TRUE(root.payload.empty()) << "the whole file is never copied";
+    ASSERT_EQ(root.children.size(), 5u);
+    EXPECT_TRUE(root.children[0].IsType("abcd"));
+    EXPECT_EQ(root.children[0].loaded_size, 0u);
+    EXPECT_EQ((*tree)->GetFrameCount(), 60);
+  }
 }
 
 TEST_F(BoxTreeFiles, LeavesAreLoadedAndContainersWalked) {
@@ -75,7 +76,8 @@ TEST_F(BoxTreeFiles, LeavesAreLoadedAndContainersWalked) {
   const BoxNode& udta_node = moov.children[1];
   EXPECT_EQ(udta_node.has_raw_payload, 1);
   EXPECT_TRUE(udta_node.children.empty());
-  EXPECT_EQ(udta_node.payload.size(), udta.size() - 8) << "a udta with an unknown first child is one leaf";
+  EXPECT_EQ(udta_node.payload_size, udta.size() - 8) << "a udta with an unknown first child is one leaf";
+  EXPECT_TRUE(udta_node.payload.empty()) << "kept as a range of the file";
 
   ASSERT_EQ((*tree)->List(BoxList::kStsd).size(), 1u);
   const BoxNode* stsd_node = (*tree)->List(BoxList::kStsd)[0];
@@ -109,11 +111,11 @@ TEST_F(BoxTreeFiles, PropertiesWithoutTheirBoxes) {
   EXPECT_EQ((*tree)->GetFrameRate(), -1.0f);
 }
 
-TEST_F(BoxTreeFiles, ZeroSampleDeltaGivesNoFrameRate) {
+TEST_F(BoxTreeFiles, ZeroSampleDeltaGivesNoFrameRateAndNoCount) {
   auto tree = BoxTree::Open(Write(testfiles::MiniRecording(30000, 60000, 60, 0)), false);
   ASSERT_TRUE(tree) << tree.error();
   EXPECT_EQ((*tree)->GetFrameRate(), -1.0f);
-  EXPECT_EQ((*tree)->GetFrameCount(), 60);
+  EXPECT_EQ((*tree)->GetFrameCount(), -1);
 }
 
 struct CorruptCase {
@@ -174,8 +176,9 @@ TEST_F(BoxTreeFiles, TinyPayloadsStayInsideTheirBox) {
   ASSERT_TRUE(tree) << tree.error();
   const BoxNode& moov = (*tree)->root().children[1];
   ASSERT_EQ(moov.children.size(), 3u);
-  EXPECT_EQ(moov.children[0].payload, Text("ab"));
-  EXPECT_EQ(moov.children[1].payload, Text("xyzuvw"));
+  EXPECT_EQ(moov.children[0].payload_size, 2u);
+  EXPECT_EQ(moov.children[1].payload_size, 6u);
+  EXPECT_EQ(moov.children[1].has_raw_payload, 1);
   EXPECT_EQ((*tree)->List(BoxList::kMvhd).size(), 1u);
 }
 

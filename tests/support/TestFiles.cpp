@@ -53,14 +53,59 @@ Bytes Box(std::string_view type, const Bytes& payload) {
   return BoxWithSize(static_cast<std::uint32_t>(payload.size() + 8), type, payload);
 }
 
+Bytes BE16(std::uint16_t v) { return {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)}; }
+
+Bytes BE64(std::uint64_t v) { return Concat({BE32(static_cast<std::uint32_t>(v >> 32)), BE32(static_cast<std::uint32_t>(v))}); }
+
+namespace {
+
+// Timescale and duration after the version, flags and the two 4- or 8-byte times.
+Bytes HeaderTimes(std::uint8_t version, std::uint32_t timescale, std::uint64_t duration) {
+  const Bytes version_flags = {version, 0, 0, 0};
+  if (version == 1) return Concat({version_flags, Zeros(16), BE32(timescale), BE64(duration)});
+  return Concat({version_flags, Zeros(8), BE32(timescale), BE32(static_cast<std::uint32_t>(duration))});
+}
+
+}  // namespace
+
+Bytes MiniTrak(const MiniTrack& t) {
+  std::uint64_t frames = 0, duration = 0;
+  Bytes stts = Concat({Zeros(4), BE32(static_cast<std::uint32_t>(t.stts.size()))});
+  for (auto [count, delta] : t.stts) {
+    stts = Concat({stts, BE32(count), BE32(delta)});
+    frames += count;
+    duration += std::uint64_t{count} * delta;
+  }
+  const auto sized = static_cast<std::uint32_t>(t.stsz_count < 0 ? frames : static_cast<std::uint64_t>(t.stsz_count));
+  Bytes stsz = Concat({Zeros(4), BE32(t.sample_size), BE32(sized)});
+  if (t.sample_size == 0) stsz = Concat({stsz, Bytes(4ull * sized, 0)});
+  for (std::size_t i = 0; t.sample_size == 0 && i < sized; ++i) stsz[12 + 4 * i + 3] = 1;
+  const bool video = t.handler == "vide";
+  const Bytes entry = video ? Box("avc1", Concat({Zeros(6), BE16(1), Zeros(16), BE16(t.width), BE16(t.height), Zeros(50)}))
+                            : Box("sowt", Concat({Zeros(6), BE16(1), Zeros(20)}));
+  const Bytes stbl = Box("stbl", Concat({Box("stsd", Concat({Zeros(4), BE32(1), entry})), Box("stts", stts),
+                                         Box("stsz", stsz), Box("stco", Concat({Zeros(4), BE32(1), BE32(0)}))}));
+  const Bytes minf = Box("minf", Concat({Box(video ? "vmhd" : "smhd", Zeros(12)), stbl}));
+  const Bytes hdlr = Box("hdlr", Concat({Zeros(4), Text("mhlr"), Text(t.handler), Zeros(13)}));
+  const Bytes mdhd = Box("mdhd", Concat({HeaderTimes(t.mdhd_version, t.timescale, duration), Zeros(4)}));
+  const Bytes tkhd = Box("tkhd", Concat({Zeros(4), Zeros(80)}));
+  return Box("trak", Concat({tkhd, t.inside_trak, Box("mdia", Concat({mdhd, hdlr, minf}))}));
+}
+
+Bytes MiniMovie(std::uint32_t movie_timescale, std::uint64_t movie_duration, const std::vector<Bytes>& traks,
+                const Bytes& media, std::uint8_t mvhd_version) {
+  Bytes moov = Box("mvhd", Concat({HeaderTimes(mvhd_version, movie_timescale, movie_duration), Zeros(80)}));
+  for (const Bytes& trak : traks) moov = Concat({moov, trak});
+  return Concat({Box("ftyp", Concat({Text("qt  "), Zeros(4), Text("qt  ")})), Box("mdat", media), Box("moov", moov),
+                 Box("free", Zeros(300))});
+}
+
 Bytes MiniRecording(std::uint32_t timescale, std::uint32_t duration, std::uint32_t frames, std::uint32_t delta,
                     const Bytes& media) {
-  const Bytes mvhd = Box("mvhd", Concat({Zeros(12), BE32(timescale), BE32(duration), Zeros(80)}));
-  const Bytes stts = Box("stts", Concat({Zeros(4), BE32(1), BE32(frames), BE32(delta)}));
-  const Bytes stbl = Box("stbl", stts);
-  const Bytes trak = Box("trak", Box("mdia", Box("minf", stbl)));
-  return Concat({Box("ftyp", Concat({Text("qt  "), Zeros(4), Text("qt  ")})), Box("mdat", media),
-                 Box("moov", Concat({mvhd, trak})), Box("free", Zeros(300))});
+  MiniTrack video;
+  video.timescale = timescale;
+  video.stts = {{frames, delta}};
+  return MiniMovie(timescale, duration, {MiniTrak(video)}, media);
 }
 
 const std::vector<samplecard::WrittenRecording>& SharedCard() {

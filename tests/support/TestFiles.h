@@ -38,8 +38,28 @@ Bytes BE32(std::uint32_t v);
 Bytes Text(std::string_view s);
 Bytes Zeros(std::size_t n);
 
-// A minimal recording: ftyp, mdat (holding the given bytes), moov with mvhd
-// and one trak whose stbl has stts.
+Bytes BE16(std::uint16_t v);
+Bytes BE64(std::uint64_t v);
+
+// One track of a minimal recording: tkhd, then mdia with mdhd, hdlr and a
+// sample table (stsd, stts, stsz with constant sizes, stco).
+struct MiniTrack {
+  std::string handler = "vide";
+  std::uint32_t timescale = 600;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> stts{{60, 10}};  // (count, delta) entries
+  std::int64_t stsz_count = -1;  // -1: as many as stts counts
+  std::uint32_t sample_size = 1;  // 0: a table of 1-byte sizes
+  std::uint8_t mdhd_version = 0;
+  Bytes inside_trak;  // boxes between tkhd and mdia
+  std::uint16_t width = 64, height = 48;
+};
+Bytes MiniTrak(const MiniTrack& track);
+// ftyp, mdat (holding media), moov with an mvhd of that version and the
+// tracks, and padding.
+Bytes MiniMovie(std::uint32_t movie_timescale, std::uint64_t movie_duration, const std::vector<Bytes>& traks,
+                const Bytes& media = Bytes(64, 0xAB), std::uint8_t mvhd_version = 0);
+// A minimal recording with one video track of one stts entry, whose media
+// and movie timescales are both timescale.
 Bytes MiniRecording(std::uint32_t timescale, std::uint32_t duration, std::uint32_t frames, std::uint32_t delta,
                     const Bytes& media = Bytes(64, 0xAB));
 

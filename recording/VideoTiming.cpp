@@ -1,0 +1,163 @@
+#include "recording/VideoTiming.h"
+
+#include <algorithm>
+#include <climits>
+#include <limits>
+#include <string>
+
+#include "platform/ByteOrder.h"
+#include "recording/BoxTree.h"
+#include "recording/MovieBoxes.h"
+
+namespace recording {
+namespace {
+
+using Wide = __int128;
+
+constexpr std::uint32_t kMaxScale = INT_MAX;  // FFmpeg keeps timescales and deltas in an int
+
+// value x num / den rounded to the nearest integer, halves away from zero,
+// saturated to 64 bits; den > 0.
+std::int64_t Rescale(Wide value, Wide num, Wide den) {
+  const Wide product = value * num;
+  const Wide q = product >= 0 ? (product + den / 2) / den : -((-product + den / 2) / den);
+  constexpr Wide kMax = std::numeric_limits<std::int64_t>::max();
+  constexpr Wide kMin = std::numeric_limits<std::int64_t>::min();
+  return static_cast<std::int64_t>(std::clamp(q, kMin, kMax));
+}
+
+std::uint32_t Be32(const BoxNode& n, std::size_t offset) { return platform::LoadBE32(n.payload.data() + offset); }
+
+bool IsFragmented(const BoxTree& tree, const BoxNode& moov) {
+  return FirstChild(moov, "mvex") != nullptr || FirstChild(tree.root(), "moof") != nullptr;
+}
+
+}  // namespace
+
+platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
+  using Result = platform::Expected<VideoTiming>;
+  const std::string name = tree.path().string() + ": ";
+  auto refuse = [&name](const std::string& why) { return Result::Failure(name + why); };
+
+  const BoxNode* moov = FirstMovie(tree);
+  if (moov == nullptr) return refuse("no moov box (not a complete recording)");
+  if (IsFragmented(tree, *moov)) return refuse("a fragmented file (moof/mvex), which the viewer does not play");
+  const BoxNode* mvhd = FirstChild(*moov, "mvhd");
+  if (mvhd == nullptr) return refuse("no mvhd box (not a complete recording)");
+  const auto movie = ReadHeaderTimes(*mvhd);
+  if (!movie) return refuse(movie.error());
+  if (movie->timescale == 0) return refuse("mvhd timescale is 0");
+  if (movie->timescale > kMaxScale) return refuse("the movie timescale " + std::to_string(movie->timescale) + " is above 2147483647");
+  if (movie->duration == 0) return refuse("the movie has no duration (mvhd)");
+
+  const BoxNode* trak = VideoTrack(tree);
+  if (trak == nullptr) return refuse("no video track (no trak whose handler is 'vide')");
+  const BoxNode* mdhd = FindPath(*trak, {"mdia", "mdhd"});
+  const BoxNode* stbl = FindPath(*trak, {"mdia", "minf", "stbl"});
+  if (mdhd == nullptr || stbl == nullptr) return refuse("the video track has no " + std::string(mdhd ? "sample table" : "mdhd box"));
+  const auto media = ReadHeaderTimes(*mdhd);
+  if (!media) return refuse("the video track's " + media.error());
+  if (media->timescale == 0) return refuse("the video track's mdhd timescale is 0");
+  if (media->timescale > kMaxScale) {
+    return refuse("the video track's timescale " + std::to_string(media->timescale) + " is above 2147483647");
+  }
+
+  // Sample durations: one for every frame, or the rate cannot be described.
+  const BoxNode* stts = FirstChild(*stbl, "stts");
+  if (stts == nullptr) return refuse("the video track has no stts box");
+  if (stts->payload.size() < 8) return refuse("the video track's stts box is cut short");
+  const std::uint32_t entries = Be32(*stts, 4);
+  if (stts->payload.size() < 8 + 8ull * entries) return refuse("the video track's stts table is cut short");
+  std::uint64_t frames = 0;
+  std::uint32_t delta = 0;
+  for (std::uint32_t i = 0; i < entries; ++i) {
+    const std::uint32_t count = Be32(*stts, 8 + 8ull * i);
+    const std::uint32_t d = Be32(*stts, 12 + 8ull * i);
+    if (count == 0) continue;
+    if (frames > 0 && d != delta) {
+      return refuse("variable frame rate (the video track's stts holds several sample durations)");
+    }
+    delta = d;
+    frames += count;
+  }
+  if (frames == 0) return refuse("the video track has no frames");
+  if (delta == 0) return refuse("the video track's sample delta is 0");
+  if (delta > kMaxScale) return refuse("the video track's sample delta " + std::to_string(delta) + " is above 2147483647");
+
+  // The count must be what the sample sizes describe and the file can hold.
+  const BoxNode* stsz = FirstChild(*stbl, "stsz");
+  if (stsz == nullptr || stsz->payload.size() < 12) return refuse("the video track has no complete stsz box");
+  const std::uint32_t constant_size = Be32(*stsz, 4);
+  const std::uint32_t sized = Be32(*stsz, 8);
+  if (sized != frames) {
+    return refuse("stts counts " + std::to_string(frames) + " video frames, stsz " + std::to_string(sized));
+  }
+  std::uint64_t bytes = 0;
+  if (constant_size != 0) {
+    bytes = std::uint64_t{constant_size} * sized;
+  } else {
+    if (stsz->payload.size() < 12 + 4ull * sized) return refuse("the video track's stsz table is cut short");
+    for (std::uint32_t i = 0; i < sized; ++i) bytes += Be32(*stsz, 12 + 4ull * i);
+  }
+  if (bytes > tree.file_size()) return refuse("the video frames add up to more bytes than the file holds");
+  if (frames > static_cast<std::uint64_t>(INT_MAX)) return refuse("too many video frames");
+
+  VideoTiming t;
+  t.timescale_ = media->timescale;
+  t.delta_ = delta;
+  t.frame_count_ = static_cast<std::int32_t>(frames);
+  t.movie_timescale_ = movie->timescale;
+  t.movie_duration_ = movie->duration;
+  t.media_bytes_ = bytes;
+  return t;
+}
+
+platform::Expected<VideoTiming> VideoTiming::Read(const std::filesystem::path& path) {
+  auto tree = BoxTree::Open(path, false);
+  if (!tree) return platform::Expected<VideoTiming>::Failure(tree.error());
+  return FromTree(**tree);
+}
+
+double VideoTiming::frame_rate() const { return valid() ? static_cast<double>(timescale_) / delta_ : 0.0; }
+
+double VideoTiming::frame_duration_ms() const { return valid() ? 1000.0 * delta_ / timescale_ : 0.0; }
+
+double VideoTiming::duration_seconds() const {
+  return movie_timescale_ == 0 ? 0.0 : static_cast<double>(movie_duration_) / movie_timescale_;
+}
+
+std::int64_t VideoTiming::TicksOfFrame(std::int64_t frame) const { return Rescale(frame, delta_, 1); }
+
+std::int64_t VideoTiming::FrameNearestTicks(std::int64_t ticks) const {
+  return valid() ? Rescale(ticks, 1, delta_) : 0;
+}
+
+std::int64_t VideoTiming::TimeOfFrame(std::int64_t frame, std::int64_t units_per_second) const {
+  return valid() ? Rescale(Wide{frame} * delta_, units_per_second, timescale_) : 0;
+}
+
+std::int32_t VideoTiming::FrameAtTime(std::int64_t time, std::int64_t units_per_second) const {
+  if (!valid() || units_per_second <= 0) return 0;
+  return ClampFrame(Rescale(time, timescale_, Wide{units_per_second} * delta_));
+}
+
+std::int32_t VideoTiming::ClampFrame(std::int64_t frame) const {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(frame, 0, std::max(0, frame_count_ - 1)));
+}
+
+bool VideoTiming::SameRate(const VideoTiming& other) const {
+  return std::uint64_t{timescale_} * other.delta_ == std::uint64_t{other.timescale_} * delta_;
+}
+
+std::int32_t RearFrameFor(std::int32_t front_frame, const VideoTiming& front, const VideoTiming& rear) {
+  if (!front.valid() || !rear.valid() || front.SameRate(rear)) return rear.valid() ? rear.ClampFrame(front_frame) : front_frame;
+  // floor(f x front delta x rear timescale / (front timescale x rear delta)):
+  // the rear frame under way when front frame f starts.
+  const Wide num = Wide{front_frame} * front.delta() * rear.timescale();
+  const Wide den = Wide{front.timescale()} * rear.delta();
+  Wide q = num / den;
+  if (num < 0 && q * den != num) --q;
+  return rear.ClampFrame(static_cast<std::int64_t>(std::clamp<Wide>(q, INT64_MIN, INT64_MAX)));
+}
+
+}  // namespace recording
