@@ -14,7 +14,8 @@ void Usage() {
   std::fprintf(stderr,
                "usage: make-sample-card OUT_DIR [--recordings N] [--seconds S] [--size WxH] [--fps F]\n"
                "                        [--sub-fps F] [--gop FRAMES] [--seed K] [--sensor-hz 10|15]\n"
-               "                        [--no-sound] [--pad-mdat BYTES] [--fill-mdat BYTES]\n");
+               "                        [--no-sound] [--pad-mdat BYTES] [--fill-mdat BYTES]\n"
+               "                        [--movie-timescale T]\n");
 }
 
 template <typename T>
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
       ok = Parse(value, &options.pad_mdat);
     } else if (flag == "--fill-mdat") {
       ok = Parse(value, &options.fill_mdat);
+    } else if (flag == "--movie-timescale") {
+      ok = Parse(value, &options.movie_timescale);
     } else if (flag == "--size") {
       const std::size_t x = value.find('x');
       ok = x != std::string_view::npos && Parse(value.substr(0, x), &options.width) &&

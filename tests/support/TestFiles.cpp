@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +60,8 @@ Bytes BE64(std::uint64_t v) { return Concat({BE32(static_cast<std::uint32_t>(v >
 
 namespace {
 
+constexpr std::size_t kMiniTableEntries = 100000;
+
 // Timescale and duration after the version, flags and the two 4- or 8-byte times.
 Bytes HeaderTimes(std::uint8_t version, std::uint32_t timescale, std::uint64_t duration) {
   const Bytes version_flags = {version, 0, 0, 0};
@@ -78,8 +81,11 @@ Bytes MiniTrak(const MiniTrack& t) {
   }
   const auto sized = static_cast<std::uint32_t>(t.stsz_count < 0 ? frames : static_cast<std::uint64_t>(t.stsz_count));
   Bytes stsz = Concat({Zeros(4), BE32(t.sample_size), BE32(sized)});
-  if (t.sample_size == 0) stsz = Concat({stsz, Bytes(4ull * sized, 0)});
-  for (std::size_t i = 0; t.sample_size == 0 && i < sized; ++i) stsz[12 + 4 * i + 3] = 1;
+  // A table holds at most kMiniTableEntries sizes, like a corrupt file's
+  // that promises more.
+  const std::size_t written = std::min<std::size_t>(sized, kMiniTableEntries);
+  if (t.sample_size == 0) stsz = Concat({stsz, Bytes(4 * written, 0)});
+  for (std::size_t i = 0; t.sample_size == 0 && i < written; ++i) stsz[12 + 4 * i + 3] = 1;
   const bool video = t.handler == "vide";
   const Bytes entry = video ? Box("avc1", Concat({Zeros(6), BE16(1), Zeros(16), BE16(t.width), BE16(t.height), Zeros(50)}))
                             : Box("sowt", Concat({Zeros(6), BE16(1), Zeros(20)}));

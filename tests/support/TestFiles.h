@@ -48,7 +48,7 @@ struct MiniTrack {
   std::uint32_t timescale = 600;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> stts{{60, 10}};  // (count, delta) entries
   std::int64_t stsz_count = -1;  // -1: as many as stts counts
-  std::uint32_t sample_size = 1;  // 0: a table of 1-byte sizes
+  std::uint32_t sample_size = 1;  // 0: a table of 1-byte sizes (of at most 100,000 entries)
   std::uint8_t mdhd_version = 0;
   Bytes inside_trak;  // boxes between tkhd and mdia
   std::uint16_t width = 64, height = 48;

@@ -131,11 +131,18 @@ void WriteChunkOffsets(BoxBuffer& b, const TrackLayout& layout) {
   b.End();
 }
 
+// A duration in the movie timescale, rounded up so that it covers the track.
+std::uint32_t MovieDuration(std::uint64_t duration, std::uint32_t timescale, std::uint32_t movie_timescale) {
+  return static_cast<std::uint32_t>((duration * movie_timescale + timescale - 1) / timescale);
+}
+
+std::uint32_t MovieTimescale(const VideoTrack& v) { return v.movie_timescale != 0 ? v.movie_timescale : v.timescale; }
+
 void WriteVideoTrack(BoxBuffer& b, const VideoTrack& v, const TrackLayout& layout) {
   const auto frames = static_cast<std::uint32_t>(v.frames.size());
   const std::uint32_t duration = frames * v.frame_delta;
   b.Begin("trak");
-  WriteTrackHeader(b, 1, duration, false, v.width, v.height);
+  WriteTrackHeader(b, 1, MovieDuration(duration, v.timescale, MovieTimescale(v)), false, v.width, v.height);
   b.Begin("mdia");
   WriteMediaHeader(b, v.timescale, duration);
   WriteHandler(b, "mhlr", "vide", "VideoHandler");
@@ -201,8 +208,7 @@ void WriteVideoTrack(BoxBuffer& b, const VideoTrack& v, const TrackLayout& layou
 
 void WriteSoundTrack(BoxBuffer& b, const SoundTrack& s, std::uint32_t movie_timescale, const TrackLayout& layout) {
   const auto samples = static_cast<std::uint32_t>(s.samples.size());
-  const auto movie_duration =
-      static_cast<std::uint32_t>(static_cast<std::uint64_t>(samples) * movie_timescale / s.rate);
+  const std::uint32_t movie_duration = MovieDuration(samples, s.rate, movie_timescale);
   b.Begin("trak");
   WriteTrackHeader(b, 2, movie_duration, true, 0, 0);
   b.Begin("mdia");
@@ -318,8 +324,8 @@ platform::Expected<std::uint64_t> WriteMov(const std::filesystem::path& path, co
   moov.FullBox("mvhd", 0);
   moov.U32(0);
   moov.U32(0);
-  moov.U32(video.timescale);
-  moov.U32(static_cast<std::uint32_t>(video.frames.size()) * video.frame_delta);
+  moov.U32(MovieTimescale(video));
+  moov.U32(MovieDuration(std::uint64_t{video.frames.size()} * video.frame_delta, video.timescale, MovieTimescale(video)));
   moov.U32(0x10000);
   moov.U16(0x100);
   moov.Zeros(10);
@@ -328,7 +334,7 @@ platform::Expected<std::uint64_t> WriteMov(const std::filesystem::path& path, co
   moov.U32(sound ? 3 : 2);
   moov.End();
   WriteVideoTrack(moov, video, video_layout);
-  if (sound) WriteSoundTrack(moov, *sound, video.timescale, sound_layout);
+  if (sound) WriteSoundTrack(moov, *sound, MovieTimescale(video), sound_layout);
   moov.End();
   if (std::fwrite(moov.bytes().data(), 1, moov.bytes().size(), file) != moov.bytes().size()) return fail("write error");
   const std::uint64_t total = offset + moov.bytes().size();

@@ -15,6 +15,9 @@ struct VideoTrack {
   int height = 0;
   std::uint32_t timescale = 30000;
   std::uint32_t frame_delta = 1000;
+  // The movie's own timescale (mvhd, tkhd and elst durations); 0 writes the
+  // video timescale, as the recorder does. Other writers often use 1000.
+  std::uint32_t movie_timescale = 0;
   std::vector<EncodedFrame> frames;
   std::vector<std::uint8_t> avc_config;
 };
@@ -31,7 +34,7 @@ struct SoundTrack {
 // mdat holding the frames (each in a chunk of its own) interleaved with the
 // sound chunks, then moov with the video track first and the sound track
 // second, one stts entry per track, a single-entry stsc, no ctts, and the
-// movie timescale equal to the video timescale. padding adds that many
+// movie timescale the video track asks for. padding adds that many
 // zero bytes (a hole where the file system allows) at the end of mdat.
 platform::Expected<std::uint64_t> WriteMov(const std::filesystem::path& path, const VideoTrack& video,
                                            const std::optional<SoundTrack>& sound, std::uint64_t padding = 0);

@@ -116,6 +116,7 @@ platform::Expected<int> WriteVideo(const std::filesystem::path& path, const Card
   track.height = o.height;
   track.timescale = timescale;
   track.frame_delta = delta;
+  track.movie_timescale = o.movie_timescale;
   YuvImage image(o.width, o.height);
   for (int i = 0; i < frames; ++i) {
     const auto second = static_cast<std::int64_t>(static_cast<double>(i) * delta / timescale);

@@ -1,0 +1,269 @@
+#include "recording/VideoTiming.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fstream>
+#include <ostream>
+
+#include "TestFiles.h"
+#include "recording/BoxTree.h"
+#include "recording/MappedFileReader.h"
+
+namespace recording {
+namespace {
+
+using testfiles::BE32;
+using testfiles::Box;
+using testfiles::Bytes;
+using testfiles::Concat;
+using testfiles::MiniMovie;
+using testfiles::MiniTrack;
+using testfiles::MiniTrak;
+using testfiles::Zeros;
+
+class VideoTimingFiles : public ::testing::Test {
+ protected:
+  std::filesystem::path Write(const Bytes& bytes, const char* name = "f.MOV") {
+    const auto path = dir_ / name;
+    testfiles::WriteFile(path, bytes);
+    return path;
+  }
+  VideoTiming Timing(const Bytes& bytes) {
+    auto timing = VideoTiming::Read(Write(bytes));
+    EXPECT_TRUE(timing) << timing.error();
+    return timing ? *timing : VideoTiming();
+  }
+  testfiles::TempDir dir_;
+};
+
+MiniTrack Video(std::uint32_t timescale, std::uint32_t frames, std::uint32_t delta) {
+  MiniTrack t;
+  t.timescale = timescale;
+  t.stts = {{frames, delta}};
+  return t;
+}
+
+// A sound track of 16 kHz AAC-like packets whose last one is shorter.
+Bytes SoundTrak() {
+  MiniTrack sound;
+  sound.handler = "soun";
+  sound.timescale = 16000;
+  sound.stts = {{15, 1024}, {1, 640}};
+  return MiniTrak(sound);
+}
+
+struct DescribedCase {
+  const char* name;
+  Bytes file;
+  std::int32_t frames;
+  std::uint32_t timescale, delta;
+  double duration_seconds;
+  friend void PrintTo(const DescribedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class Described : public VideoTimingFiles, public ::testing::WithParamInterface<DescribedCase> {};
+
+// The reader, the tree's properties and the timing the player gets agree on
+// every shape other writers use.
+TEST_P(Described, FromTheVideoTrack) {
+  const auto& c = GetParam();
+  const auto path = Write(c.file);
+  auto timing = VideoTiming::Read(path);
+  ASSERT_TRUE(timing) << timing.error();
+  EXPECT_EQ(timing->frame_count(), c.frames);
+  EXPECT_EQ(timing->timescale(), c.timescale);
+  EXPECT_EQ(timing->delta(), c.delta);
+  EXPECT_DOUBLE_EQ(timing->frame_rate(), double(c.timescale) / c.delta);
+  EXPECT_DOUBLE_EQ(timing->duration_seconds(), c.duration_seconds);
+  auto tree = BoxTree::Open(path, true);
+  ASSERT_TRUE(tree) << tree.error();
+  EXPECT_EQ((*tree)->GetFrameCount(), c.frames);
+  EXPECT_FLOAT_EQ((*tree)->GetFrameRate(), float(double(c.timescale) / c.delta));
+  EXPECT_EQ((*tree)->GetFrameSize().width, 64);
+  auto old_style = ReadRecordingTiming(path);
+  ASSERT_TRUE(old_style) << old_style.error();
+  EXPECT_FLOAT_EQ(old_style->frame_duration_ms, float(1000.0 * c.delta / c.timescale));
+  EXPECT_FLOAT_EQ(old_style->duration_seconds, float(c.duration_seconds));
+}
+
+MiniTrack WithUnknownBox(MiniTrack t) {
+  t.inside_trak = Box("XYZW", Zeros(40));
+  return t;
+}
+
+MiniTrack WithMdhdVersion1(MiniTrack t) {
+  t.mdhd_version = 1;
+  return t;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VideoTiming, Described,
+    ::testing::Values(
+        DescribedCase{"movie_timescale_1000_media_15360", MiniMovie(1000, 2000, {MiniTrak(Video(15360, 60, 512))}), 60,
+                      15360, 512, 2.0},
+        DescribedCase{"fifteen_fps_media_timescale", MiniMovie(1000, 2000, {MiniTrak(Video(15360, 30, 1024))}), 30,
+                      15360, 1024, 2.0},
+        DescribedCase{"ntsc_rate", MiniMovie(600, 1201, {MiniTrak(Video(30000, 60, 1001))}), 60, 30000, 1001,
+                      1201.0 / 600},
+        DescribedCase{"sound_track_first", MiniMovie(1000, 1000, {SoundTrak(), MiniTrak(Video(15360, 30, 512))}), 30,
+                      15360, 512, 1.0},
+        DescribedCase{"unknown_box_inside_the_video_track",
+                      MiniMovie(1000, 1000, {MiniTrak(WithUnknownBox(Video(15360, 30, 512))), SoundTrak()}), 30, 15360,
+                      512, 1.0},
+        DescribedCase{"unknown_box_between_tracks",
+                      MiniMovie(1000, 1000, {SoundTrak(), Box("XYZW", Zeros(8)), MiniTrak(Video(15360, 30, 512))}), 30,
+                      15360, 512, 1.0},
+        DescribedCase{"version_1_mvhd", MiniMovie(1000, 5000000000ull, {MiniTrak(Video(30, 30, 1))}, Bytes(64, 1), 1), 30,
+                      30, 1, 5000000.0},
+        DescribedCase{"version_1_mdhd", MiniMovie(1000, 1000, {MiniTrak(WithMdhdVersion1(Video(90000, 30, 3000)))}), 30,
+                      90000, 3000, 1.0},
+        DescribedCase{"same_delta_in_two_stts_entries",
+                      MiniMovie(1000, 1000, {MiniTrak([] {
+                                  MiniTrack t = Video(15360, 0, 512);
+                                  t.stts = {{10, 512}, {20, 512}};
+                                  return t;
+                                }())}),
+                      30, 15360, 512, 1.0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RefusedCase {
+  const char* name;
+  Bytes file;
+  const char* reason;  // part of the error text
+  friend void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class Refused : public VideoTimingFiles, public ::testing::WithParamInterface<RefusedCase> {};
+
+// What cannot be described is refused with its reason, by the timing, the
+// tree's properties and the player's probe alike; never described with
+// nonsense.
+TEST_P(Refused, WithAReason) {
+  const auto path = Write(GetParam().file);
+  auto timing = VideoTiming::Read(path);
+  ASSERT_FALSE(timing) << GetParam().name << ": " << timing->frame_count() << " frames";
+  EXPECT_NE(timing.error().find(GetParam().reason), std::string::npos) << timing.error();
+  EXPECT_NE(timing.error().find(path.string()), std::string::npos) << "the reason names the file";
+  auto tree = BoxTree::Open(path, false);
+  ASSERT_TRUE(tree) << tree.error();
+  EXPECT_EQ((*tree)->GetFrameCount(), -1);
+  EXPECT_EQ((*tree)->GetFrameRate(), -1.0f);
+  EXPECT_FALSE(ReadRecordingTiming(path));
+}
+
+MiniTrack Edited(MiniTrack t, void (*edit)(MiniTrack&)) {
+  edit(t);
+  return t;
+}
+
+Bytes Fragmented() {
+  // A movie with mvex, as fragmenting writers leave it: samples in moof boxes.
+  const Bytes file = MiniMovie(1000, 1000, {MiniTrak(Video(15360, 30, 512))});
+  return Concat({file, Box("moof", Box("mfhd", Zeros(8)))});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VideoTiming, Refused,
+    ::testing::Values(
+        RefusedCase{"variable_frame_rate",
+                    MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 0, 0), [](MiniTrack& t) { t.stts = {{10, 512}, {10, 1024}}; t.stsz_count = 20; }))}),
+                    "variable frame rate"},
+        RefusedCase{"fragmented", Fragmented(), "fragmented"},
+        RefusedCase{"media_timescale_above_int_max", MiniMovie(1000, 1000, {MiniTrak(Video(0x80000000u, 30, 512))}),
+                    "above 2147483647"},
+        RefusedCase{"movie_timescale_above_int_max", MiniMovie(0x80000000u, 1000, {MiniTrak(Video(15360, 30, 512))}),
+                    "above 2147483647"},
+        RefusedCase{"delta_above_int_max", MiniMovie(1000, 1000, {MiniTrak(Video(15360, 3, 0x80000000u))}),
+                    "above 2147483647"},
+        RefusedCase{"count_beyond_the_sample_sizes",
+                    MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 0x7FFFFFFF, 512), [](MiniTrack& t) { t.stsz_count = 30; }))}),
+                    "stsz 30"},
+        RefusedCase{"count_beyond_the_file", MiniMovie(1000, 1000, {MiniTrak(Video(15360, 0x7FFFFFFF, 512))}),
+                    "more bytes than the file holds"},
+        RefusedCase{"size_table_cut_short",
+                    MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 0x7FFFFFF, 512), [](MiniTrack& t) { t.sample_size = 0; }))}),
+                    "stsz table is cut short"},
+        RefusedCase{"no_video_track", MiniMovie(1000, 1000, {SoundTrak()}), "no video track"},
+        RefusedCase{"zero_delta", MiniMovie(1000, 1000, {MiniTrak(Video(15360, 30, 0))}), "sample delta is 0"},
+        RefusedCase{"version_2_mdhd", MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 30, 512), [](MiniTrack& t) { t.mdhd_version = 2; }))}),
+                    "version 2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(VideoTimingFiles, AGeneratedRecordingWithAMovieTimescaleOf1000) {
+  samplecard::CardOptions options;
+  options.recordings = 1;
+  options.seconds = 1.0;
+  options.movie_timescale = 1000;
+  options.sub_fps = 15;
+  auto card = samplecard::WriteSampleCard(dir_.path(), options);
+  ASSERT_TRUE(card) << card.error();
+  for (const auto& [path, fps, frames] : {std::tuple{card->front().main_path, 30.0, 30}, {card->front().sub_path, 15.0, 15}}) {
+    auto tree = BoxTree::Open(path, false);
+    ASSERT_TRUE(tree) << tree.error();
+    EXPECT_FLOAT_EQ((*tree)->GetFrameRate(), float(fps)) << "not the movie timescale over the delta";
+    EXPECT_EQ((*tree)->GetFrameCount(), frames);
+    auto timing = ReadRecordingTiming(path);
+    ASSERT_TRUE(timing) << timing.error();
+    EXPECT_FLOAT_EQ(timing->frame_duration_ms, float(1000.0 / fps));
+    EXPECT_FLOAT_EQ(timing->duration_seconds, 1.0f);
+  }
+}
+
+TEST_F(VideoTimingFiles, FramesAndTimesRoundTripAtEveryFrame) {
+  const VideoTiming t = Timing(MiniMovie(1000, 10010, {MiniTrak(Video(30000, 300, 1001))}));
+  ASSERT_EQ(t.frame_count(), 300);
+  EXPECT_EQ(t.TimeOfFrame(300, 10000000), 100100000) << "frame 300 at 29.97 fps starts at 10.01 s";
+  for (std::int32_t f = 0; f < t.frame_count(); ++f) {
+    const std::int64_t time = t.TimeOfFrame(f, 10000000);
+    ASSERT_EQ(t.FrameAtTime(time, 10000000), f);
+    ASSERT_EQ(t.FrameAtTime(time + 1, 10000000), f) << "just after its start is still the frame";
+    ASSERT_EQ(t.FrameNearestTicks(t.TicksOfFrame(f)), f);
+  }
+  EXPECT_EQ(t.FrameAtTime(-5, 10000000), 0);
+  EXPECT_EQ(t.FrameAtTime(INT64_MAX, 10000000), 299) << "clamped to the last frame";
+  EXPECT_EQ(t.FrameAtTime(INT64_MIN, 1), 0);
+}
+
+TEST_F(VideoTimingFiles, ConversionsNeverOverflow) {
+  // 2^31 - 1 for both: frame x delta x 10^7 needs about 92 bits.
+  const VideoTiming t = Timing(MiniMovie(1000, 1000, {MiniTrak(Video(INT_MAX, 3, INT_MAX))}));
+  ASSERT_EQ(t.timescale(), static_cast<std::uint32_t>(INT_MAX));
+  EXPECT_EQ(t.TimeOfFrame(INT_MAX, 10000000), std::int64_t{INT_MAX} * 10000000);
+  EXPECT_EQ(t.TicksOfFrame(INT_MAX), std::int64_t{INT_MAX} * INT_MAX);
+  EXPECT_EQ(t.FrameAtTime(std::int64_t{2} * 10000000, 10000000), 2);
+  const VideoTiming slow = Timing(MiniMovie(1000, 1000, {MiniTrak(Video(1, 3, INT_MAX))}));
+  EXPECT_EQ(slow.TimeOfFrame(INT_MAX, 10000000), INT64_MAX) << "saturates instead of wrapping";
+}
+
+struct RearCase {
+  const char* name;
+  std::uint32_t front_timescale, front_delta, front_frames;
+  std::uint32_t rear_timescale, rear_delta, rear_frames;
+  std::int32_t front_frame, rear_frame;
+  friend void PrintTo(const RearCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class RearFrames : public VideoTimingFiles, public ::testing::WithParamInterface<RearCase> {};
+
+TEST_P(RearFrames, ShowTheSameMoment) {
+  const auto& c = GetParam();
+  const VideoTiming front = Timing(MiniMovie(1000, 1000, {MiniTrak(Video(c.front_timescale, c.front_frames, c.front_delta))}));
+  const VideoTiming rear =
+      Timing(MiniMovie(1000, 1000, {MiniTrak(Video(c.rear_timescale, c.rear_frames, c.rear_delta))}, Bytes(64, 0), 0));
+  EXPECT_EQ(RearFrameFor(c.front_frame, front, rear), c.rear_frame);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VideoTiming, RearFrames,
+    ::testing::Values(RearCase{"thirty_to_fifteen", 30000, 1000, 60, 15000, 1000, 30, 21, 10},
+                      RearCase{"thirty_to_fifteen_even", 30000, 1000, 60, 15000, 1000, 30, 40, 20},
+                      RearCase{"fifteen_to_thirty", 15000, 1000, 30, 30000, 1000, 60, 10, 20},
+                      RearCase{"same_rate_other_timescales", 15360, 512, 60, 30000, 1000, 60, 21, 21},
+                      RearCase{"same_rate_ntsc_never_the_frame_before", 30000, 1001, 400, 60000, 2002, 400, 300, 300},
+                      RearCase{"ntsc_to_fifteen", 30000, 1001, 400, 15000, 1000, 200, 300, 150},
+                      RearCase{"past_the_rear_end", 30000, 1000, 60, 15000, 1000, 25, 59, 24}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace recording
