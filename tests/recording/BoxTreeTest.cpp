@@ -118,6 +118,97 @@ TEST_F(BoxTreeFiles, ZeroSampleDeltaGivesNoFrameRateAndNoCount) {
   EXPECT_EQ((*tree)->GetFrameCount(), -1);
 }
 
+// A recording with boxes the registry does not know, where other writers
+// put them: "wide" before mdat, a box of their own inside moov and inside
+// the video track.
+Bytes ForeignShaped(const Bytes& top_level_extra) {
+  testfiles::MiniTrack video;
+  video.timescale = 15360;
+  video.stts = {{30, 512}};
+  video.inside_trak = Box("XYZW", Zeros(16));
+  const Bytes movie = testfiles::MiniMovie(1000, 1000, {Box("ABCD", Zeros(4)), testfiles::MiniTrak(video)});
+  // After ftyp (20 bytes): the extra boxes, then mdat, moov and padding.
+  return Concat({Bytes(movie.begin(), movie.begin() + 20), top_level_extra, Bytes(movie.begin() + 20, movie.end())});
+}
+
+TEST_F(BoxTreeFiles, ContainersWalkPastUnknownBoxes) {
+  auto tree = BoxTree::Open(Write(ForeignShaped(Box("wide", {}))), false);
+  ASSERT_TRUE(tree) << tree.error();
+  const BoxNode& root = (*tree)->root();
+  ASSERT_EQ(root.children.size(), 5u);
+  EXPECT_TRUE(root.children[1].IsType("wide"));
+  const BoxNode& moov = root.children[3];
+  ASSERT_TRUE(moov.IsType("moov"));
+  EXPECT_EQ(moov.has_raw_payload, 0);
+  ASSERT_EQ(moov.children.size(), 3u);
+  EXPECT_TRUE(moov.children[1].IsType("ABCD"));
+  EXPECT_EQ(moov.children[1].has_raw_payload, 1);
+  EXPECT_EQ((*tree)->List(BoxList::kStts).size(), 1u) << "the sample table behind the unknown box is found";
+  EXPECT_EQ((*tree)->GetFrameCount(), 30);
+  EXPECT_FLOAT_EQ((*tree)->GetFrameRate(), 30.0f);
+}
+
+TEST_F(BoxTreeFiles, BigUnknownAndFreeBoxesStayInTheFile) {
+  const std::size_t big = 8 << 20;
+  const Bytes extra = Concat({Box("wide", {}), Box("free", Bytes(big, 1)), Box("XYZW", Bytes(big, 2))});
+  const auto path = Write(ForeignShaped(extra));
+  const auto unknown_first = Write(Concat({Box("XYZW", Bytes(big, 3)), ForeignShaped({})}), "u.MOV");
+  for (const auto& file : {path, unknown_first}) {
+    for (bool load_root : {false, true}) {
+      auto tree = BoxTree::Open(file, load_root);
+      ASSERT_TRUE(tree) << tree.error();
+      const BoxNode& root = (*tree)->root();
+      EXPECT_TRUE(root.payload.empty());
+      EXPECT_EQ(root.loaded_size, 0u);
+      std::uint64_t copied = 0;
+      for (const BoxNode& c : root.children) {
+        if (c.payload_size >= big) {
+          EXPECT_TRUE(c.payload.empty()) << c.Type() << " holds a copy";
+          EXPECT_EQ(c.loaded_size, 0u);
+          EXPECT_EQ(c.has_raw_payload, 1);
+        }
+        copied += c.payload.size();
+      }
+      EXPECT_EQ(copied, 0u);
+      EXPECT_EQ((*tree)->GetFrameCount(), 30) << file;
+    }
+  }
+}
+
+struct LenientCase {
+  const char* name;
+  Bytes bytes;
+  std::size_t moov_children;  // what the walk of moov keeps
+  friend void PrintTo(const LenientCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class AfterAnUnknownBox : public BoxTreeFiles, public ::testing::WithParamInterface<LenientCase> {};
+
+// Bytes behind an unknown box were never examined before such boxes were
+// walked past: whatever does not fit there ends the walk and the file still
+// opens, as it did.
+TEST_P(AfterAnUnknownBox, WhatDoesNotFitEndsTheWalk) {
+  for (bool load_root : {false, true}) {
+    auto tree = BoxTree::Open(Write(GetParam().bytes), load_root);
+    ASSERT_TRUE(tree) << tree.error();
+    const BoxNode& moov = (*tree)->root().children[1];
+    ASSERT_TRUE(moov.IsType("moov"));
+    EXPECT_EQ(moov.has_raw_payload, 1) << "held as a range of the file";
+    EXPECT_EQ(moov.children.size(), GetParam().moov_children);
+  }
+}
+
+const Bytes kMvhd = Box("mvhd", Zeros(100));
+
+INSTANTIATE_TEST_SUITE_P(
+    BoxTree, AfterAnUnknownBox,
+    ::testing::Values(
+        LenientCase{"unknown_box_past_its_parent", Concat({Box("ftyp", Zeros(12)), Box("moov", Concat({kMvhd, BoxWithSize(400, "XYZW", Zeros(8))}))}), 1},
+        LenientCase{"size_zero_after_unknown", Concat({Box("ftyp", Zeros(12)), Box("moov", Concat({kMvhd, Box("XYZW", Zeros(8)), BoxWithSize(0, "free", Zeros(8))}))}), 2},
+        LenientCase{"known_box_past_parent_after_unknown", Concat({Box("ftyp", Zeros(12)), Box("moov", Concat({kMvhd, Box("XYZW", Zeros(8)), BoxWithSize(400, "trak", Zeros(8))}))}), 2},
+        LenientCase{"trailing_bytes_after_unknown", Concat({Box("ftyp", Zeros(12)), Box("moov", Concat({kMvhd, Box("XYZW", Zeros(8)), Zeros(5)}))}), 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct CorruptCase {
   const char* name;
   Bytes bytes;

@@ -2,9 +2,7 @@
 // generated recording the way our reader does.
 #include <gtest/gtest.h>
 
-#include <charconv>
-#include <map>
-#include <sstream>
+#include <algorithm>
 
 #include "TestFiles.h"
 #include "recording/BoxTree.h"
@@ -14,47 +12,20 @@
 namespace recording {
 namespace {
 
-std::map<std::string, std::string> Probe(const std::filesystem::path& path) {
-  int status = 0;
-  const std::string out = testfiles::Run("ffprobe -v error -select_streams v:0 -count_packets -show_entries "
-                                         "format=duration:stream=nb_read_packets,width,height,r_frame_rate "
-                                         "-of default=noprint_wrappers=1 '" + path.string() + "'",
-                                         &status);
-  std::map<std::string, std::string> values;
-  if (status != 0) return values;
-  std::istringstream lines(out);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const auto eq = line.find('=');
-    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-  }
-  return values;
-}
-
-double Number(const std::string& s) {
-  double v = 0;
-  std::from_chars(s.data(), s.data() + s.size(), v);
-  return v;
-}
-
-double Rate(const std::string& s) {
-  const auto slash = s.find('/');
-  return slash == std::string::npos ? Number(s) : Number(s.substr(0, slash)) / Number(s.substr(slash + 1));
-}
-
 void ExpectPeersAgree(const std::filesystem::path& path) {
   SCOPED_TRACE(path.string());
   auto tree = BoxTree::Open(path, false);
   ASSERT_TRUE(tree) << tree.error();
   auto timing = ReadRecordingTiming(path);
   ASSERT_TRUE(timing) << timing.error();
-  const auto probe = Probe(path);
+  const auto probe = testfiles::ProbeVideo(path);
   ASSERT_FALSE(probe.empty()) << "ffprobe failed";
-  EXPECT_NEAR(Number(probe.at("duration")), timing->duration_seconds, 1e-3);
-  EXPECT_EQ(Number(probe.at("nb_read_packets")), (*tree)->GetFrameCount());
-  EXPECT_EQ(Number(probe.at("width")), (*tree)->GetFrameSize().width);
-  EXPECT_EQ(Number(probe.at("height")), (*tree)->GetFrameSize().height);
-  EXPECT_NEAR(Rate(probe.at("r_frame_rate")), (*tree)->GetFrameRate(), 1e-3);
+  using testfiles::Number;
+  EXPECT_NEAR(Number(probe.at("format.duration")), timing->duration_seconds, 1e-3);
+  EXPECT_EQ(Number(probe.at("stream.nb_read_packets")), (*tree)->GetFrameCount());
+  EXPECT_EQ(Number(probe.at("stream.width")), (*tree)->GetFrameSize().width);
+  EXPECT_EQ(Number(probe.at("stream.height")), (*tree)->GetFrameSize().height);
+  EXPECT_NEAR(Number(probe.at("stream.r_frame_rate")), (*tree)->GetFrameRate(), 1e-3);
   EXPECT_NEAR(1000.0 / timing->frame_duration_ms, (*tree)->GetFrameRate(), 1e-2);
   int status = 0;
   const std::string errors = testfiles::Run("ffmpeg -nostdin -v error -i '" + path.string() + "' -f null - 2>&1", &status);
@@ -80,6 +51,7 @@ TEST(PeerCheck, OtherRatesAndFifteenHertzData) {
   options.gop = 10;
   options.width = 352;
   options.height = 198;
+  options.movie_timescale = 1000;  // as other writers do: the rate is the video track's own
   auto card = samplecard::WriteSampleCard(dir.path(), options);
   ASSERT_TRUE(card) << card.error();
   ExpectPeersAgree(card->front().main_path);

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace testfiles {
@@ -158,6 +160,35 @@ std::string Run(const std::string& command, int* status) {
   const int rc = pclose(pipe);
   if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   return output;
+}
+
+std::map<std::string, std::string> ProbeVideo(const std::filesystem::path& path) {
+  int status = 0;
+  const std::string out = Run("ffprobe -v error -select_streams v:0 -count_packets -show_entries "
+                              "format=duration:stream=width,height,nb_frames,nb_read_packets,r_frame_rate,avg_frame_rate "
+                              "-of flat '" + path.string() + "'",
+                              &status);
+  std::map<std::string, std::string> values;
+  if (status != 0) return values;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (key.rfind("streams.stream.0.", 0) == 0) key = "stream." + key.substr(17);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    values[key] = value;
+  }
+  return values;
+}
+
+double Number(std::string_view text) {
+  const auto slash = text.find('/');
+  if (slash != std::string_view::npos) return Number(text.substr(0, slash)) / Number(text.substr(slash + 1));
+  double v = 0;
+  std::from_chars(text.data(), text.data() + text.size(), v);
+  return v;
 }
 
 }  // namespace testfiles

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,5 +73,13 @@ void WriteStubRecording(const std::filesystem::path& path);
 
 // Runs a shell command; returns its standard output, and its exit status in status.
 std::string Run(const std::string& command, int* status = nullptr);
+
+// What ffprobe reads of a file's first video stream and of its format, as
+// "stream.width", "stream.height", "stream.r_frame_rate",
+// "stream.avg_frame_rate", "stream.nb_frames", "stream.nb_read_packets" and
+// "format.duration"; empty when ffprobe fails.
+std::map<std::string, std::string> ProbeVideo(const std::filesystem::path& path);
+// A decimal number or a ratio ("30000/1001") as ffprobe prints them.
+double Number(std::string_view text);
 
 }  // namespace testfiles
