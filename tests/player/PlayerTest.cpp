@@ -302,6 +302,19 @@ INSTANTIATE_TEST_SUITE_P(
                   std::fill(at + 4 + 16, at + 4 + 20, 0);  // movie duration 0
                   return out;
                 },
+                E_INVALIDARG},
+        // FFmpeg still opens it; indexing sensor data by frame would
+        // allocate 16 GiB for the count the video's stts claims.
+        BadFile{"frame_count_past_the_file",
+                [](const testfiles::Bytes& b) {
+                  auto out = b;
+                  const std::string moov = "moov", stts = "stts";
+                  auto at = std::search(std::search(out.begin(), out.end(), moov.begin(), moov.end()), out.end(),
+                                        stts.begin(), stts.end());
+                  // The first entry's sample count: 0x7FFFFFFF frames.
+                  std::copy_n("\x7F\xFF\xFF\xFF", 4, at + 4 + 8);
+                  return out;
+                },
                 E_INVALIDARG}),
     [](const auto& info) { return std::string(info.param.name); });
 
