@@ -57,17 +57,12 @@ platform::Expected<HeaderTimes> ReadHeaderTimes(const BoxNode& box) {
   if (t.version > 1) return Result::Failure(name + " box has version " + std::to_string(t.version) + ", unknown");
   const bool wide = t.version == 1;
   // After version and flags: creation and modification times, then the
-  // timescale and duration (mvhd, mdhd) or the track ID, 4 reserved bytes
-  // and the duration (tkhd).
-  const std::size_t times = wide ? 16 : 8;
-  const bool track = box.IsType("tkhd");
-  const std::size_t duration_at = 4 + times + (track ? 8 : 4);
-  const std::size_t needed = duration_at + (wide ? 8 : 4);
-  if (p.size() < needed) return Result::Failure(name + " box is cut short");
-  if (!track) t.timescale = platform::LoadBE32(p.data() + 4 + times);
-  t.duration = wide ? (std::uint64_t{platform::LoadBE32(p.data() + duration_at)} << 32) |
-                          platform::LoadBE32(p.data() + duration_at + 4)
-                    : platform::LoadBE32(p.data() + duration_at);
+  // timescale and the duration.
+  const std::size_t timescale_at = wide ? 20 : 12;
+  if (p.size() < timescale_at + (wide ? 12 : 8)) return Result::Failure(name + " box is cut short");
+  t.timescale = platform::LoadBE32(p.data() + timescale_at);
+  t.duration = wide ? (std::uint64_t{platform::LoadBE32(p.data() + 24)} << 32) | platform::LoadBE32(p.data() + 28)
+                    : platform::LoadBE32(p.data() + 16);
   return t;
 }
 

@@ -30,8 +30,8 @@ std::string HandlerOf(const BoxNode& trak);
 // The first trak whose handler is "vide"; null without one.
 const BoxNode* VideoTrack(const BoxTree& tree);
 
-// Timescale and duration of an mvhd or mdhd, or the duration of a tkhd
-// (timescale 0), in either version: 0 holds 32-bit times, 1 64-bit ones.
+// Timescale and duration of an mvhd or mdhd in either version: 0 holds
+// 32-bit times, 1 64-bit ones.
 struct HeaderTimes {
   int version = 0;
   std::uint32_t timescale = 0;

@@ -198,15 +198,22 @@ TEST_P(AfterAnUnknownBox, WhatDoesNotFitEndsTheWalk) {
   }
 }
 
-const Bytes kMvhd = Box("mvhd", Zeros(100));
+// ftyp, then moov holding an mvhd and the given boxes.
+Bytes MovieOf(std::initializer_list<Bytes> boxes) {
+  Bytes moov = Box("mvhd", Zeros(100));
+  for (const Bytes& b : boxes) moov = Concat({moov, b});
+  return Concat({Box("ftyp", Zeros(12)), Box("moov", moov)});
+}
+
+const Bytes kUnknown = Box("XYZW", Zeros(8));
 
 INSTANTIATE_TEST_SUITE_P(
     BoxTree, AfterAnUnknownBox,
-    ::testing::Values(
-        LenientCase{"unknown_box_past_its_parent", Concat({Box("ftyp", Zeros(12)), Box("moov", Concat({kMvhd, BoxWithSize(400, "XYZW", Zeros(8))}))}), 1},
-        LenientCase{"size_zero_after_unknown", Concat({Box("ftyp", Zeros(12)), Box("moov", Concat({kMvhd, Box("XYZW", Zeros(8)), BoxWithSize(0, "free", Zeros(8))}))}), 2},
-        LenientCase{"known_box_past_parent_after_unknown", Concat({Box("ftyp", Zeros(12)), Box("moov", Concat({kMvhd, Box("XYZW", Zeros(8)), BoxWithSize(400, "trak", Zeros(8))}))}), 2},
-        LenientCase{"trailing_bytes_after_unknown", Concat({Box("ftyp", Zeros(12)), Box("moov", Concat({kMvhd, Box("XYZW", Zeros(8)), Zeros(5)}))}), 2}),
+    ::testing::Values(LenientCase{"unknown_box_past_its_parent", MovieOf({BoxWithSize(400, "XYZW", Zeros(8))}), 1},
+                      LenientCase{"size_zero_after_unknown", MovieOf({kUnknown, BoxWithSize(0, "free", Zeros(8))}), 2},
+                      LenientCase{"known_box_past_parent_after_unknown",
+                                  MovieOf({kUnknown, BoxWithSize(400, "trak", Zeros(8))}), 2},
+                      LenientCase{"trailing_bytes_after_unknown", MovieOf({kUnknown, Zeros(5)}), 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct CorruptCase {

@@ -53,6 +53,14 @@ Bytes SoundTrak() {
   return MiniTrak(sound);
 }
 
+// A movie of one second at a movie timescale of 1000 with that video track.
+Bytes Movie(const MiniTrack& video) { return MiniMovie(1000, 1000, {MiniTrak(video)}); }
+
+MiniTrack Edited(MiniTrack t, void (*edit)(MiniTrack&)) {
+  edit(t);
+  return t;
+}
+
 struct DescribedCase {
   const char* name;
   Bytes file;
@@ -87,21 +95,15 @@ TEST_P(Described, FromTheVideoTrack) {
   EXPECT_FLOAT_EQ(old_style->duration_seconds, float(c.duration_seconds));
 }
 
-MiniTrack WithUnknownBox(MiniTrack t) {
-  t.inside_trak = Box("XYZW", Zeros(40));
-  return t;
-}
-
-MiniTrack WithMdhdVersion1(MiniTrack t) {
-  t.mdhd_version = 1;
-  return t;
-}
+void UnknownBoxInside(MiniTrack& t) { t.inside_trak = Box("XYZW", Zeros(40)); }
+void MdhdVersion1(MiniTrack& t) { t.mdhd_version = 1; }
+void SameDeltaTwice(MiniTrack& t) { t.stts = {{10, 512}, {20, 512}}; }
 
 INSTANTIATE_TEST_SUITE_P(
     VideoTiming, Described,
     ::testing::Values(
-        DescribedCase{"movie_timescale_1000_media_15360", MiniMovie(1000, 2000, {MiniTrak(Video(15360, 60, 512))}), 60,
-                      15360, 512, 2.0},
+        DescribedCase{"movie_timescale_1000_media_15360", MiniMovie(1000, 2000, {MiniTrak(Video(15360, 60, 512))}),
+                      60, 15360, 512, 2.0},
         DescribedCase{"fifteen_fps_media_timescale", MiniMovie(1000, 2000, {MiniTrak(Video(15360, 30, 1024))}), 30,
                       15360, 1024, 2.0},
         DescribedCase{"ntsc_rate", MiniMovie(600, 1201, {MiniTrak(Video(30000, 60, 1001))}), 60, 30000, 1001,
@@ -109,22 +111,16 @@ INSTANTIATE_TEST_SUITE_P(
         DescribedCase{"sound_track_first", MiniMovie(1000, 1000, {SoundTrak(), MiniTrak(Video(15360, 30, 512))}), 30,
                       15360, 512, 1.0},
         DescribedCase{"unknown_box_inside_the_video_track",
-                      MiniMovie(1000, 1000, {MiniTrak(WithUnknownBox(Video(15360, 30, 512))), SoundTrak()}), 30, 15360,
-                      512, 1.0},
+                      MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 30, 512), UnknownBoxInside)), SoundTrak()}),
+                      30, 15360, 512, 1.0},
         DescribedCase{"unknown_box_between_tracks",
-                      MiniMovie(1000, 1000, {SoundTrak(), Box("XYZW", Zeros(8)), MiniTrak(Video(15360, 30, 512))}), 30,
-                      15360, 512, 1.0},
-        DescribedCase{"version_1_mvhd", MiniMovie(1000, 5000000000ull, {MiniTrak(Video(30, 30, 1))}, Bytes(64, 1), 1), 30,
-                      30, 1, 5000000.0},
-        DescribedCase{"version_1_mdhd", MiniMovie(1000, 1000, {MiniTrak(WithMdhdVersion1(Video(90000, 30, 3000)))}), 30,
-                      90000, 3000, 1.0},
-        DescribedCase{"same_delta_in_two_stts_entries",
-                      MiniMovie(1000, 1000, {MiniTrak([] {
-                                  MiniTrack t = Video(15360, 0, 512);
-                                  t.stts = {{10, 512}, {20, 512}};
-                                  return t;
-                                }())}),
-                      30, 15360, 512, 1.0}),
+                      MiniMovie(1000, 1000, {SoundTrak(), Box("XYZW", Zeros(8)), MiniTrak(Video(15360, 30, 512))}),
+                      30, 15360, 512, 1.0},
+        DescribedCase{"version_1_mvhd", MiniMovie(1000, 5000000000ull, {MiniTrak(Video(30, 30, 1))}, Bytes(64, 1), 1),
+                      30, 30, 1, 5000000.0},
+        DescribedCase{"version_1_mdhd", Movie(Edited(Video(90000, 30, 3000), MdhdVersion1)), 30, 90000, 3000, 1.0},
+        DescribedCase{"same_delta_in_two_stts_entries", Movie(Edited(Video(15360, 0, 512), SameDeltaTwice)), 30, 15360,
+                      512, 1.0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RefusedCase {
@@ -152,42 +148,36 @@ TEST_P(Refused, WithAReason) {
   EXPECT_FALSE(ReadRecordingTiming(path));
 }
 
-MiniTrack Edited(MiniTrack t, void (*edit)(MiniTrack&)) {
-  edit(t);
-  return t;
+Bytes Fragmented() {
+  // A movie followed by a fragment, as fragmenting writers leave it.
+  return Concat({Movie(Video(15360, 30, 512)), Box("moof", Box("mfhd", Zeros(8)))});
 }
 
-Bytes Fragmented() {
-  // A movie with mvex, as fragmenting writers leave it: samples in moof boxes.
-  const Bytes file = MiniMovie(1000, 1000, {MiniTrak(Video(15360, 30, 512))});
-  return Concat({file, Box("moof", Box("mfhd", Zeros(8)))});
+void TwoRates(MiniTrack& t) {
+  t.stts = {{10, 512}, {10, 1024}};
+  t.stsz_count = 20;
 }
+void ThirtySizes(MiniTrack& t) { t.stsz_count = 30; }
+void SizeTable(MiniTrack& t) { t.sample_size = 0; }
+void Version2(MiniTrack& t) { t.mdhd_version = 2; }
 
 INSTANTIATE_TEST_SUITE_P(
     VideoTiming, Refused,
     ::testing::Values(
-        RefusedCase{"variable_frame_rate",
-                    MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 0, 0), [](MiniTrack& t) { t.stts = {{10, 512}, {10, 1024}}; t.stsz_count = 20; }))}),
-                    "variable frame rate"},
+        RefusedCase{"variable_frame_rate", Movie(Edited(Video(15360, 0, 0), TwoRates)), "variable frame rate"},
         RefusedCase{"fragmented", Fragmented(), "fragmented"},
-        RefusedCase{"media_timescale_above_int_max", MiniMovie(1000, 1000, {MiniTrak(Video(0x80000000u, 30, 512))}),
-                    "above 2147483647"},
+        RefusedCase{"media_timescale_above_int_max", Movie(Video(0x80000000u, 30, 512)), "above 2147483647"},
         RefusedCase{"movie_timescale_above_int_max", MiniMovie(0x80000000u, 1000, {MiniTrak(Video(15360, 30, 512))}),
                     "above 2147483647"},
-        RefusedCase{"delta_above_int_max", MiniMovie(1000, 1000, {MiniTrak(Video(15360, 3, 0x80000000u))}),
-                    "above 2147483647"},
-        RefusedCase{"count_beyond_the_sample_sizes",
-                    MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 0x7FFFFFFF, 512), [](MiniTrack& t) { t.stsz_count = 30; }))}),
+        RefusedCase{"delta_above_int_max", Movie(Video(15360, 3, 0x80000000u)), "above 2147483647"},
+        RefusedCase{"count_beyond_the_sample_sizes", Movie(Edited(Video(15360, 0x7FFFFFFF, 512), ThirtySizes)),
                     "stsz 30"},
-        RefusedCase{"count_beyond_the_file", MiniMovie(1000, 1000, {MiniTrak(Video(15360, 0x7FFFFFFF, 512))}),
-                    "more bytes than the file holds"},
-        RefusedCase{"size_table_cut_short",
-                    MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 0x7FFFFFF, 512), [](MiniTrack& t) { t.sample_size = 0; }))}),
+        RefusedCase{"count_beyond_the_file", Movie(Video(15360, 0x7FFFFFFF, 512)), "more bytes than the file holds"},
+        RefusedCase{"size_table_cut_short", Movie(Edited(Video(15360, 0x7FFFFFF, 512), SizeTable)),
                     "stsz table is cut short"},
         RefusedCase{"no_video_track", MiniMovie(1000, 1000, {SoundTrak()}), "no video track"},
-        RefusedCase{"zero_delta", MiniMovie(1000, 1000, {MiniTrak(Video(15360, 30, 0))}), "sample delta is 0"},
-        RefusedCase{"version_2_mdhd", MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 30, 512), [](MiniTrack& t) { t.mdhd_version = 2; }))}),
-                    "version 2"}),
+        RefusedCase{"zero_delta", Movie(Video(15360, 30, 0)), "sample delta is 0"},
+        RefusedCase{"version_2_mdhd", Movie(Edited(Video(15360, 30, 512), Version2)), "version 2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VideoTimingFiles, AGeneratedRecordingWithAMovieTimescaleOf1000) {
@@ -198,7 +188,9 @@ TEST_F(VideoTimingFiles, AGeneratedRecordingWithAMovieTimescaleOf1000) {
   options.sub_fps = 15;
   auto card = samplecard::WriteSampleCard(dir_.path(), options);
   ASSERT_TRUE(card) << card.error();
-  for (const auto& [path, fps, frames] : {std::tuple{card->front().main_path, 30.0, 30}, {card->front().sub_path, 15.0, 15}}) {
+  const std::tuple<std::filesystem::path, double, int> files[] = {{card->front().main_path, 30.0, 30},
+                                                                  {card->front().sub_path, 15.0, 15}};
+  for (const auto& [path, fps, frames] : files) {
     auto tree = BoxTree::Open(path, false);
     ASSERT_TRUE(tree) << tree.error();
     EXPECT_FLOAT_EQ((*tree)->GetFrameRate(), float(fps)) << "not the movie timescale over the delta";
@@ -248,9 +240,8 @@ class RearFrames : public VideoTimingFiles, public ::testing::WithParamInterface
 
 TEST_P(RearFrames, ShowTheSameMoment) {
   const auto& c = GetParam();
-  const VideoTiming front = Timing(MiniMovie(1000, 1000, {MiniTrak(Video(c.front_timescale, c.front_frames, c.front_delta))}));
-  const VideoTiming rear =
-      Timing(MiniMovie(1000, 1000, {MiniTrak(Video(c.rear_timescale, c.rear_frames, c.rear_delta))}, Bytes(64, 0), 0));
+  const VideoTiming front = Timing(Movie(Video(c.front_timescale, c.front_frames, c.front_delta)));
+  const VideoTiming rear = Timing(Movie(Video(c.rear_timescale, c.rear_frames, c.rear_delta)));
   EXPECT_EQ(RearFrameFor(c.front_frame, front, rear), c.rear_frame);
 }
 
