@@ -28,6 +28,67 @@ std::int64_t Rescale(Wide value, Wide num, Wide den) {
 
 std::uint32_t Be32(const BoxNode& n, std::size_t offset) { return platform::LoadBE32(n.payload.data() + offset); }
 
+// The size of sample i (0-based); the table was checked to hold it.
+std::uint32_t SampleSize(const BoxNode& stsz, std::uint32_t i) {
+  const std::uint32_t constant = Be32(stsz, 4);
+  return constant != 0 ? constant : Be32(stsz, 12 + 4ull * i);
+}
+
+// The first sample description must be a whole entry, as a demuxer reads it.
+std::string CheckSampleDescription(const BoxNode* stsd) {
+  if (stsd == nullptr || stsd->payload.size() < 16) return "the video track has no sample description";
+  const std::uint32_t entries = Be32(*stsd, 4);
+  if (entries == 0 || entries > 1024 || entries > stsd->payload.size() / 8) {
+    return "the video track's stsd claims " + std::to_string(entries) + " entries";
+  }
+  // A visual sample entry: 8 header bytes and 78 bytes of fields.
+  const std::uint32_t first = Be32(*stsd, 8);
+  if (first < 86 || first > stsd->payload.size() - 8) return "the video track's sample description is cut short";
+  return {};
+}
+
+// The chunk tables must place exactly the frames stsz sizes, each inside the
+// file: a demuxer reads no more frames than they place.
+std::string CheckChunks(const BoxNode& stbl, const BoxNode& stsz, std::uint64_t frames, std::uint64_t file_size) {
+  const BoxNode* stsc = FirstChild(stbl, "stsc");
+  const BoxNode* stco = FirstChild(stbl, "stco");
+  const BoxNode* co64 = FirstChild(stbl, "co64");
+  const BoxNode* offsets = stco != nullptr ? stco : co64;
+  if (stsc == nullptr || offsets == nullptr || stsc->payload.size() < 8 || offsets->payload.size() < 8) {
+    return "the video track has no complete chunk tables (stsc, stco)";
+  }
+  const std::uint32_t runs = Be32(*stsc, 4);
+  const std::uint32_t chunks = Be32(*offsets, 4);
+  const std::size_t width = offsets == co64 ? 8 : 4;
+  if (stsc->payload.size() < 8 + 12ull * runs) return "the video track's stsc table is cut short";
+  if (offsets->payload.size() < 8 + std::uint64_t{width} * chunks) {
+    return "the video track's " + std::string(offsets->Type()) + " table is cut short";
+  }
+  std::uint64_t sample = 0;
+  for (std::uint32_t r = 0; r < runs; ++r) {
+    const std::uint32_t first_chunk = Be32(*stsc, 8 + 12ull * r);
+    const std::uint32_t per_chunk = Be32(*stsc, 12 + 12ull * r);
+    const std::uint32_t next_chunk = r + 1 < runs ? Be32(*stsc, 8 + 12ull * (r + 1)) : chunks + 1;
+    if (first_chunk == 0 || next_chunk <= first_chunk || next_chunk > chunks + 1) {
+      return "the video track's stsc table is out of order";
+    }
+    for (std::uint32_t c = first_chunk; c < next_chunk; ++c) {
+      const std::uint8_t* at = offsets->payload.data() + 8 + std::uint64_t{width} * (c - 1);
+      std::uint64_t offset = width == 8 ? (std::uint64_t{platform::LoadBE32(at)} << 32) | platform::LoadBE32(at + 4)
+                                        : platform::LoadBE32(at);
+      for (std::uint32_t k = 0; k < per_chunk; ++k, ++sample) {
+        if (sample >= frames) return "the chunk tables place more frames than stsz sizes";
+        offset += SampleSize(stsz, static_cast<std::uint32_t>(sample));
+        if (offset > file_size) return "video frame " + std::to_string(sample) + " lies past the end of the file";
+      }
+    }
+  }
+  if (sample != frames) {
+    return "the chunk tables place " + std::to_string(sample) + " video frames, stsz sizes " + std::to_string(frames);
+  }
+  return {};
+}
+
 bool IsFragmented(const BoxTree& tree, const BoxNode& moov) {
   return FirstChild(moov, "mvex") != nullptr || FirstChild(tree.root(), "moof") != nullptr;
 }
@@ -101,6 +162,10 @@ platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
   }
   if (bytes > tree.file_size()) return refuse("the video frames add up to more bytes than the file holds");
   if (frames > static_cast<std::uint64_t>(INT_MAX)) return refuse("too many video frames");
+  const std::string chunks = CheckChunks(*stbl, *stsz, frames, tree.file_size());
+  if (!chunks.empty()) return refuse(chunks);
+  const std::string description = CheckSampleDescription(FirstChild(*stbl, "stsd"));
+  if (!description.empty()) return refuse(description);
 
   VideoTiming t;
   t.timescale_ = media->timescale;

@@ -160,6 +160,9 @@ void TwoRates(MiniTrack& t) {
 void ThirtySizes(MiniTrack& t) { t.stsz_count = 30; }
 void SizeTable(MiniTrack& t) { t.sample_size = 0; }
 void Version2(MiniTrack& t) { t.mdhd_version = 2; }
+void ChunkOfTen(MiniTrack& t) { t.samples_in_chunk = 10; }
+void ChunkPastTheEnd(MiniTrack& t) { t.chunk_offset = 0x7FFFFFF0; }
+void NoDescriptions(MiniTrack& t) { t.stsd_entries = 0; }
 
 INSTANTIATE_TEST_SUITE_P(
     VideoTiming, Refused,
@@ -177,7 +180,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "stsz table is cut short"},
         RefusedCase{"no_video_track", MiniMovie(1000, 1000, {SoundTrak()}), "no video track"},
         RefusedCase{"zero_delta", Movie(Video(15360, 30, 0)), "sample delta is 0"},
-        RefusedCase{"version_2_mdhd", Movie(Edited(Video(15360, 30, 512), Version2)), "version 2"}),
+        RefusedCase{"version_2_mdhd", Movie(Edited(Video(15360, 30, 512), Version2)), "version 2"},
+        RefusedCase{"chunks_place_fewer_frames", Movie(Edited(Video(15360, 30, 512), ChunkOfTen)),
+                    "place 10 video frames, stsz sizes 30"},
+        RefusedCase{"frames_past_the_end_of_the_file", Movie(Edited(Video(15360, 30, 512), ChunkPastTheEnd)),
+                    "past the end of the file"},
+        RefusedCase{"no_sample_description", Movie(Edited(Video(15360, 30, 512), NoDescriptions)), "stsd claims 0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VideoTimingFiles, AGeneratedRecordingWithAMovieTimescaleOf1000) {

@@ -63,6 +63,7 @@ Bytes BE64(std::uint64_t v) { return Concat({BE32(static_cast<std::uint32_t>(v >
 namespace {
 
 constexpr std::size_t kMiniTableEntries = 100000;
+constexpr std::uint32_t kMiniMedia = 28;  // the media's offset in MiniMovie: after ftyp and the mdat header
 
 // Timescale and duration after the version, flags and the two 4- or 8-byte times.
 Bytes HeaderTimes(std::uint8_t version, std::uint32_t timescale, std::uint64_t duration) {
@@ -91,8 +92,11 @@ Bytes MiniTrak(const MiniTrack& t) {
   const bool video = t.handler == "vide";
   const Bytes entry = video ? Box("avc1", Concat({Zeros(6), BE16(1), Zeros(16), BE16(t.width), BE16(t.height), Zeros(50)}))
                             : Box("sowt", Concat({Zeros(6), BE16(1), Zeros(20)}));
-  const Bytes stbl = Box("stbl", Concat({Box("stsd", Concat({Zeros(4), BE32(1), entry})), Box("stts", stts),
-                                         Box("stsz", stsz), Box("stco", Concat({Zeros(4), BE32(1), BE32(0)}))}));
+  const std::uint32_t per_chunk = t.samples_in_chunk >= 0 ? static_cast<std::uint32_t>(t.samples_in_chunk) : sized;
+  const std::uint32_t offset = t.chunk_offset >= 0 ? static_cast<std::uint32_t>(t.chunk_offset) : kMiniMedia;
+  const Bytes stbl = Box("stbl", Concat({Box("stsd", Concat({Zeros(4), BE32(t.stsd_entries), entry})), Box("stts", stts),
+                                         Box("stsc", Concat({Zeros(4), BE32(1), BE32(1), BE32(per_chunk), BE32(1)})),
+                                         Box("stsz", stsz), Box("stco", Concat({Zeros(4), BE32(1), BE32(offset)}))}));
   const Bytes minf = Box("minf", Concat({Box(video ? "vmhd" : "smhd", Zeros(12)), stbl}));
   const Bytes hdlr = Box("hdlr", Concat({Zeros(4), Text("mhlr"), Text(t.handler), Zeros(13)}));
   const Bytes mdhd = Box("mdhd", Concat({HeaderTimes(t.mdhd_version, t.timescale, duration), Zeros(4)}));

@@ -43,7 +43,8 @@ Bytes BE16(std::uint16_t v);
 Bytes BE64(std::uint64_t v);
 
 // One track of a minimal recording: tkhd, then mdia with mdhd, hdlr and a
-// sample table (stsd, stts, stsz with constant sizes, stco).
+// sample table (stsd, stts, stsc and stco putting every sample in one chunk
+// at the start of MiniMovie's media, stsz with constant sizes).
 struct MiniTrack {
   std::string handler = "vide";
   std::uint32_t timescale = 600;
@@ -51,6 +52,9 @@ struct MiniTrack {
   std::int64_t stsz_count = -1;  // -1: as many as stts counts
   std::uint32_t sample_size = 1;  // 0: a table of 1-byte sizes (of at most 100,000 entries)
   std::uint8_t mdhd_version = 0;
+  std::int64_t samples_in_chunk = -1;  // -1: all of them
+  std::int64_t chunk_offset = -1;      // -1: at the start of the media
+  std::uint32_t stsd_entries = 1;
   Bytes inside_trak;  // boxes between tkhd and mdia
   std::uint16_t width = 64, height = 48;
 };
