@@ -78,7 +78,9 @@ std::string CheckChunks(const BoxNode& stbl, const BoxNode& stsz, std::uint64_t 
                                         : platform::LoadBE32(at);
       for (std::uint32_t k = 0; k < per_chunk; ++k, ++sample) {
         if (sample >= frames) return "the chunk tables place more frames than stsz sizes";
-        offset += SampleSize(stsz, static_cast<std::uint32_t>(sample));
+        const std::uint32_t size = SampleSize(stsz, static_cast<std::uint32_t>(sample));
+        if (size == 0) return "video frame " + std::to_string(sample) + " has no bytes";
+        offset += size;
         if (offset > file_size) return "video frame " + std::to_string(sample) + " lies past the end of the file";
       }
     }
@@ -87,6 +89,35 @@ std::string CheckChunks(const BoxNode& stbl, const BoxNode& stsz, std::uint64_t 
     return "the chunk tables place " + std::to_string(sample) + " video frames, stsz sizes " + std::to_string(frames);
   }
   return {};
+}
+
+// A demuxer presents only what the video track's edit list shows: accept
+// none, or one edit at the normal rate that shows the track from its start
+// offset (a decoding delay) to its end.
+std::string CheckEdits(const BoxNode& trak, std::uint64_t media_duration, std::uint32_t timescale,
+                       std::uint32_t movie_timescale) {
+  const BoxNode* elst = FindPath(trak, {"edts", "elst"});
+  if (elst == nullptr) return {};
+  const auto& p = elst->payload;
+  const bool wide = !p.empty() && p[0] == 1;
+  const std::size_t entry = wide ? 20 : 12;
+  if (p.size() < 8 || (p[0] != 0 && !wide) || p.size() < 8 + entry * std::uint64_t{Be32(*elst, 4)}) {
+    return "the video track's edit list (elst) cannot be read";
+  }
+  if (Be32(*elst, 4) == 0) return {};
+  auto field = [&](std::size_t at, bool long_field) -> std::int64_t {
+    if (!long_field) return static_cast<std::int32_t>(Be32(*elst, at));
+    return static_cast<std::int64_t>((std::uint64_t{Be32(*elst, at)} << 32) | Be32(*elst, at + 4));
+  };
+  const std::int64_t segment = field(8, wide);
+  const std::int64_t media_time = field(wide ? 16 : 12, wide);
+  const std::uint32_t rate = Be32(*elst, wide ? 24 : 16);
+  const bool whole = Be32(*elst, 4) == 1 && rate == 0x00010000 && media_time >= 0 &&
+                     static_cast<std::uint64_t>(media_time) < media_duration && segment >= 0 &&
+                     // The segment, in the movie timescale, reaches the track's end (rounded down once).
+                     static_cast<Wide>(segment + 1) * timescale >=
+                         static_cast<Wide>(media_duration - static_cast<std::uint64_t>(media_time)) * movie_timescale;
+  return whole ? std::string() : "the video track's edit list shows only part of it, or shifts it";
 }
 
 bool IsFragmented(const BoxTree& tree, const BoxNode& moov) {
@@ -166,6 +197,8 @@ platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
   if (!chunks.empty()) return refuse(chunks);
   const std::string description = CheckSampleDescription(FirstChild(*stbl, "stsd"));
   if (!description.empty()) return refuse(description);
+  const std::string edits = CheckEdits(*trak, frames * delta, media->timescale, movie->timescale);
+  if (!edits.empty()) return refuse(edits);
 
   VideoTiming t;
   t.timescale_ = media->timescale;

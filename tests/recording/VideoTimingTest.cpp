@@ -96,6 +96,11 @@ TEST_P(Described, FromTheVideoTrack) {
 }
 
 void UnknownBoxInside(MiniTrack& t) { t.inside_trak = Box("XYZW", Zeros(40)); }
+// One edit at the normal rate: the movie's first second from media time 1024
+// (a decoding delay, as writers of B-frames put it).
+void DelayEdit(MiniTrack& t) {
+  t.inside_trak = Box("edts", Box("elst", Concat({Zeros(4), BE32(1), BE32(1000), BE32(1024), BE32(0x10000)})));
+}
 void MdhdVersion1(MiniTrack& t) { t.mdhd_version = 1; }
 void SameDeltaTwice(MiniTrack& t) { t.stts = {{10, 512}, {20, 512}}; }
 
@@ -118,6 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
                       30, 15360, 512, 1.0},
         DescribedCase{"version_1_mvhd", MiniMovie(1000, 5000000000ull, {MiniTrak(Video(30, 30, 1))}, Bytes(64, 1), 1),
                       30, 30, 1, 5000000.0},
+        DescribedCase{"edit_with_a_decoding_delay", Movie(Edited(Video(15360, 30, 512), DelayEdit)), 30, 15360, 512,
+                      1.0},
         DescribedCase{"version_1_mdhd", Movie(Edited(Video(90000, 30, 3000), MdhdVersion1)), 30, 90000, 3000, 1.0},
         DescribedCase{"same_delta_in_two_stts_entries", Movie(Edited(Video(15360, 0, 512), SameDeltaTwice)), 30, 15360,
                       512, 1.0}),
@@ -161,6 +168,9 @@ void ThirtySizes(MiniTrack& t) { t.stsz_count = 30; }
 void SizeTable(MiniTrack& t) { t.sample_size = 0; }
 void Version2(MiniTrack& t) { t.mdhd_version = 2; }
 void ChunkOfTen(MiniTrack& t) { t.samples_in_chunk = 10; }
+void HalfShown(MiniTrack& t) {
+  t.inside_trak = Box("edts", Box("elst", Concat({Zeros(4), BE32(1), BE32(500), BE32(0), BE32(0x10000)})));
+}
 void ChunkPastTheEnd(MiniTrack& t) { t.chunk_offset = 0x7FFFFFF0; }
 void NoDescriptions(MiniTrack& t) { t.stsd_entries = 0; }
 
@@ -185,6 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "place 10 video frames, stsz sizes 30"},
         RefusedCase{"frames_past_the_end_of_the_file", Movie(Edited(Video(15360, 30, 512), ChunkPastTheEnd)),
                     "past the end of the file"},
+        RefusedCase{"edit_list_shows_half", Movie(Edited(Video(15360, 30, 512), HalfShown)), "edit list"},
         RefusedCase{"no_sample_description", Movie(Edited(Video(15360, 30, 512), NoDescriptions)), "stsd claims 0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
