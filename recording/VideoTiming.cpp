@@ -120,6 +120,37 @@ std::string CheckEdits(const BoxNode& trak, std::uint64_t media_duration, std::u
   return whole ? std::string() : "the video track's edit list shows only part of it, or shifts it";
 }
 
+// Faults in any track that make a demuxer refuse the whole file.
+std::string CheckEveryTrack(const BoxTree& tree) {
+  int index = 0;
+  for (const BoxNode* trak : Tracks(tree)) {
+    const std::string track = "track " + std::to_string(++index) + ": ";
+    const BoxNode* stbl = FindPath(*trak, {"mdia", "minf", "stbl"});
+    if (stbl == nullptr) continue;
+    const BoxNode* stsd = FirstChild(*stbl, "stsd");
+    if (stsd != nullptr && stsd->payload.size() >= 8) {
+      const std::uint32_t entries = Be32(*stsd, 4);
+      if (entries == 0 || entries > 1024 || entries > stsd->payload.size() / 8) {
+        return track + "its stsd claims " + std::to_string(entries) + " entries";
+      }
+    }
+    const BoxNode* stsz = FirstChild(*stbl, "stsz");
+    if (stsz != nullptr && stsz->payload.size() >= 12 && Be32(*stsz, 4) > kMaxScale) {
+      return track + "its constant sample size is above 2147483647";
+    }
+    const BoxNode* stsc = FirstChild(*stbl, "stsc");
+    const BoxNode* stco = FirstChild(*stbl, "stco");
+    if (stco == nullptr) stco = FirstChild(*stbl, "co64");
+    if (stsc != nullptr && stco != nullptr && stsc->payload.size() >= 8 && stco->payload.size() >= 8) {
+      const std::uint32_t runs = Be32(*stsc, 4);
+      for (std::uint32_t r = 0; r < runs && stsc->payload.size() >= 20 + 12ull * r; ++r) {
+        if (Be32(*stsc, 8 + 12ull * r) > Be32(*stco, 4)) return track + "its stsc names chunks that stco does not hold";
+      }
+    }
+  }
+  return {};
+}
+
 bool IsFragmented(const BoxTree& tree, const BoxNode& moov) {
   return FirstChild(moov, "mvex") != nullptr || FirstChild(tree.root(), "moof") != nullptr;
 }
@@ -142,6 +173,8 @@ platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
   if (movie->timescale > kMaxScale) return refuse("the movie timescale " + std::to_string(movie->timescale) + " is above 2147483647");
   if (movie->duration == 0) return refuse("the movie has no duration (mvhd)");
 
+  const std::string tracks = CheckEveryTrack(tree);
+  if (!tracks.empty()) return refuse(tracks);
   const BoxNode* trak = VideoTrack(tree);
   if (trak == nullptr) return refuse("no video track (no trak whose handler is 'vide')");
   const BoxNode* mdhd = FindPath(*trak, {"mdia", "mdhd"});
