@@ -69,6 +69,11 @@ std::string CheckChunks(const BoxNode& stbl, const BoxNode& stsz, std::uint64_t 
     const std::uint32_t first_chunk = Be32(*stsc, 8 + 12ull * r);
     const std::uint32_t per_chunk = Be32(*stsc, 12 + 12ull * r);
     const std::uint32_t next_chunk = r + 1 < runs ? Be32(*stsc, 8 + 12ull * (r + 1)) : chunks + 1;
+    // Samples that name another description than the first are not the
+    // video a demuxer shows.
+    if (Be32(*stsc, 16 + 12ull * r) != 1) {
+      return "the video track's stsc names another sample description than the first";
+    }
     if (first_chunk == 0 || next_chunk <= first_chunk || next_chunk > chunks + 1) {
       return "the video track's stsc table is out of order";
     }
@@ -170,7 +175,9 @@ platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
   const auto movie = ReadHeaderTimes(*mvhd);
   if (!movie) return refuse(movie.error());
   if (movie->timescale == 0) return refuse("mvhd timescale is 0");
-  if (movie->timescale > kMaxScale) return refuse("the movie timescale " + std::to_string(movie->timescale) + " is above 2147483647");
+  if (movie->timescale > kMaxScale) {
+    return refuse("the movie timescale " + std::to_string(movie->timescale) + " is above 2147483647");
+  }
   if (movie->duration == 0) return refuse("the movie has no duration (mvhd)");
 
   const std::string tracks = CheckEveryTrack(tree);
@@ -179,7 +186,8 @@ platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
   if (trak == nullptr) return refuse("no video track (no trak whose handler is 'vide')");
   const BoxNode* mdhd = FindPath(*trak, {"mdia", "mdhd"});
   const BoxNode* stbl = FindPath(*trak, {"mdia", "minf", "stbl"});
-  if (mdhd == nullptr || stbl == nullptr) return refuse("the video track has no " + std::string(mdhd ? "sample table" : "mdhd box"));
+  if (mdhd == nullptr) return refuse("the video track has no mdhd box");
+  if (stbl == nullptr) return refuse("the video track has no sample table");
   const auto media = ReadHeaderTimes(*mdhd);
   if (!media) return refuse("the video track's " + media.error());
   if (media->timescale == 0) return refuse("the video track's mdhd timescale is 0");
@@ -207,7 +215,9 @@ platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
   }
   if (frames == 0) return refuse("the video track has no frames");
   if (delta == 0) return refuse("the video track's sample delta is 0");
-  if (delta > kMaxScale) return refuse("the video track's sample delta " + std::to_string(delta) + " is above 2147483647");
+  if (delta > kMaxScale) {
+    return refuse("the video track's sample delta " + std::to_string(delta) + " is above 2147483647");
+  }
 
   // The count must be what the sample sizes describe and the file can hold.
   const BoxNode* stsz = FirstChild(*stbl, "stsz");
@@ -281,7 +291,8 @@ bool VideoTiming::SameRate(const VideoTiming& other) const {
 }
 
 std::int32_t RearFrameFor(std::int32_t front_frame, const VideoTiming& front, const VideoTiming& rear) {
-  if (!front.valid() || !rear.valid() || front.SameRate(rear)) return rear.valid() ? rear.ClampFrame(front_frame) : front_frame;
+  if (!rear.valid()) return front_frame;
+  if (!front.valid() || front.SameRate(rear)) return rear.ClampFrame(front_frame);
   // floor(f x front delta x rear timescale / (front timescale x rear delta)):
   // the rear frame under way when front frame f starts.
   const Wide num = Wide{front_frame} * front.delta() * rear.timescale();
