@@ -138,10 +138,20 @@ std::string CheckEveryTrack(const BoxTree& tree) {
       if (entries == 0 || entries > 1024 || entries > stsd->payload.size() / 8) {
         return track + "its stsd claims " + std::to_string(entries) + " entries";
       }
+      std::uint64_t at = 8;
+      for (std::uint32_t e = 0; e < entries; ++e) {
+        const std::uint32_t size = at + 4 <= stsd->payload.size() ? Be32(*stsd, at) : 0;
+        if (size < 16 || size > stsd->payload.size() - at) return track + "a sample description of an invalid size";
+        at += size;
+      }
     }
     const BoxNode* stsz = FirstChild(*stbl, "stsz");
-    if (stsz != nullptr && stsz->payload.size() >= 12 && Be32(*stsz, 4) > kMaxScale) {
-      return track + "its constant sample size is above 2147483647";
+    if (stsz != nullptr && stsz->payload.size() >= 12) {
+      const std::uint32_t constant = Be32(*stsz, 4);
+      const std::uint64_t listed = constant == 0 ? std::min<std::uint64_t>(Be32(*stsz, 8), (stsz->payload.size() - 12) / 4) : 0;
+      bool too_big = constant > kMaxScale;
+      for (std::uint64_t i = 0; i < listed && !too_big; ++i) too_big = Be32(*stsz, 12 + 4 * i) > kMaxScale;
+      if (too_big) return track + "a sample size above 2147483647";
     }
     const BoxNode* stsc = FirstChild(*stbl, "stsc");
     const BoxNode* stco = FirstChild(*stbl, "stco");
