@@ -34,6 +34,45 @@ std::uint32_t SampleSize(const BoxNode& stsz, std::uint32_t i) {
   return constant != 0 ? constant : Be32(stsz, 12 + 4ull * i);
 }
 
+// One sample duration for every frame, or the rate cannot be described.
+std::string ReadDurations(const BoxNode* stts, std::uint64_t* frames, std::uint32_t* delta) {
+  if (stts == nullptr) return "the video track has no stts box";
+  if (stts->payload.size() < 8) return "the video track's stts box is cut short";
+  const std::uint32_t entries = Be32(*stts, 4);
+  if (stts->payload.size() < 8 + 8ull * entries) return "the video track's stts table is cut short";
+  for (std::uint32_t i = 0; i < entries; ++i) {
+    const std::uint32_t count = Be32(*stts, 8 + 8ull * i);
+    const std::uint32_t d = Be32(*stts, 12 + 8ull * i);
+    if (count == 0) continue;
+    if (*frames > 0 && d != *delta) {
+      return "variable frame rate (the video track's stts holds several sample durations)";
+    }
+    *delta = d;
+    *frames += count;
+  }
+  if (*frames == 0) return "the video track has no frames";
+  if (*delta == 0) return "the video track's sample delta is 0";
+  if (*delta > kMaxScale) return "the video track's sample delta " + std::to_string(*delta) + " is above 2147483647";
+  return {};
+}
+
+// The frame count must be what the sample sizes describe and the file can hold.
+std::string ReadSizes(const BoxNode* stsz, std::uint64_t frames, std::uint64_t file_size, std::uint64_t* bytes) {
+  if (stsz == nullptr || stsz->payload.size() < 12) return "the video track has no complete stsz box";
+  const std::uint32_t constant = Be32(*stsz, 4);
+  const std::uint32_t sized = Be32(*stsz, 8);
+  if (sized != frames) return "stts counts " + std::to_string(frames) + " video frames, stsz " + std::to_string(sized);
+  if (constant != 0) {
+    *bytes = std::uint64_t{constant} * sized;
+  } else {
+    if (stsz->payload.size() < 12 + 4ull * sized) return "the video track's stsz table is cut short";
+    for (std::uint32_t i = 0; i < sized; ++i) *bytes += Be32(*stsz, 12 + 4ull * i);
+  }
+  if (*bytes > file_size) return "the video frames add up to more bytes than the file holds";
+  if (frames > static_cast<std::uint64_t>(INT_MAX)) return "too many video frames";
+  return {};
+}
+
 // The first sample description must be a whole entry, as a demuxer reads it.
 std::string CheckSampleDescription(const BoxNode* stsd) {
   if (stsd == nullptr || stsd->payload.size() < 16) return "the video track has no sample description";
@@ -148,7 +187,8 @@ std::string CheckEveryTrack(const BoxTree& tree) {
     const BoxNode* stsz = FirstChild(*stbl, "stsz");
     if (stsz != nullptr && stsz->payload.size() >= 12) {
       const std::uint32_t constant = Be32(*stsz, 4);
-      const std::uint64_t listed = constant == 0 ? std::min<std::uint64_t>(Be32(*stsz, 8), (stsz->payload.size() - 12) / 4) : 0;
+      const std::uint64_t room = (stsz->payload.size() - 12) / 4;
+      const std::uint64_t listed = constant == 0 ? std::min<std::uint64_t>(Be32(*stsz, 8), room) : 0;
       bool too_big = constant > kMaxScale;
       for (std::uint64_t i = 0; i < listed && !too_big; ++i) too_big = Be32(*stsz, 12 + 4 * i) > kMaxScale;
       if (too_big) return track + "a sample size above 2147483647";
@@ -205,53 +245,15 @@ platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
     return refuse("the video track's timescale " + std::to_string(media->timescale) + " is above 2147483647");
   }
 
-  // Sample durations: one for every frame, or the rate cannot be described.
-  const BoxNode* stts = FirstChild(*stbl, "stts");
-  if (stts == nullptr) return refuse("the video track has no stts box");
-  if (stts->payload.size() < 8) return refuse("the video track's stts box is cut short");
-  const std::uint32_t entries = Be32(*stts, 4);
-  if (stts->payload.size() < 8 + 8ull * entries) return refuse("the video track's stts table is cut short");
-  std::uint64_t frames = 0;
+  std::uint64_t frames = 0, bytes = 0;
   std::uint32_t delta = 0;
-  for (std::uint32_t i = 0; i < entries; ++i) {
-    const std::uint32_t count = Be32(*stts, 8 + 8ull * i);
-    const std::uint32_t d = Be32(*stts, 12 + 8ull * i);
-    if (count == 0) continue;
-    if (frames > 0 && d != delta) {
-      return refuse("variable frame rate (the video track's stts holds several sample durations)");
-    }
-    delta = d;
-    frames += count;
-  }
-  if (frames == 0) return refuse("the video track has no frames");
-  if (delta == 0) return refuse("the video track's sample delta is 0");
-  if (delta > kMaxScale) {
-    return refuse("the video track's sample delta " + std::to_string(delta) + " is above 2147483647");
-  }
-
-  // The count must be what the sample sizes describe and the file can hold.
   const BoxNode* stsz = FirstChild(*stbl, "stsz");
-  if (stsz == nullptr || stsz->payload.size() < 12) return refuse("the video track has no complete stsz box");
-  const std::uint32_t constant_size = Be32(*stsz, 4);
-  const std::uint32_t sized = Be32(*stsz, 8);
-  if (sized != frames) {
-    return refuse("stts counts " + std::to_string(frames) + " video frames, stsz " + std::to_string(sized));
-  }
-  std::uint64_t bytes = 0;
-  if (constant_size != 0) {
-    bytes = std::uint64_t{constant_size} * sized;
-  } else {
-    if (stsz->payload.size() < 12 + 4ull * sized) return refuse("the video track's stsz table is cut short");
-    for (std::uint32_t i = 0; i < sized; ++i) bytes += Be32(*stsz, 12 + 4ull * i);
-  }
-  if (bytes > tree.file_size()) return refuse("the video frames add up to more bytes than the file holds");
-  if (frames > static_cast<std::uint64_t>(INT_MAX)) return refuse("too many video frames");
-  const std::string chunks = CheckChunks(*stbl, *stsz, frames, tree.file_size());
-  if (!chunks.empty()) return refuse(chunks);
-  const std::string description = CheckSampleDescription(FirstChild(*stbl, "stsd"));
-  if (!description.empty()) return refuse(description);
-  const std::string edits = CheckEdits(*trak, frames * delta, media->timescale, movie->timescale);
-  if (!edits.empty()) return refuse(edits);
+  std::string why = ReadDurations(FirstChild(*stbl, "stts"), &frames, &delta);
+  if (why.empty()) why = ReadSizes(stsz, frames, tree.file_size(), &bytes);
+  if (why.empty()) why = CheckChunks(*stbl, *stsz, frames, tree.file_size());
+  if (why.empty()) why = CheckSampleDescription(FirstChild(*stbl, "stsd"));
+  if (why.empty()) why = CheckEdits(*trak, frames * delta, media->timescale, movie->timescale);
+  if (!why.empty()) return refuse(why);
 
   VideoTiming t;
   t.timescale_ = media->timescale;
