@@ -33,8 +33,10 @@ struct BoxNode {
 
   std::string_view Type() const { return std::string_view(type, std::strlen(type)); }
   bool IsType(std::string_view t) const { return Type() == t; }
-  // A container whose walk stopped at an unregistered child: it keeps the
-  // children found, is marked as a leaf, but holds no copy of its bytes.
+  // Held as a range of its file, not in memory: a leaf nobody reads (an
+  // unknown box, free, udta...), or a container whose walk stopped at bytes
+  // that are not boxes (it keeps the children found). A writer copies it
+  // whole from its file.
   bool IsLeafWithoutCopy() const {
     return has_raw_payload == 1 && loaded_size == 0 && payload_size > 0 && !IsType("mdat");
   }
