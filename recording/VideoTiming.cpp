@@ -73,8 +73,10 @@ std::string ReadSizes(const BoxNode* stsz, std::uint64_t frames, std::uint64_t f
   return {};
 }
 
-// The first sample description must be a whole entry, as a demuxer reads it.
-std::string CheckSampleDescription(const BoxNode* stsd) {
+// The first sample description must be a whole entry, as a demuxer reads
+// it, and its picture size the track header's: the size is read from it, and
+// a demuxer reports the one the coded pictures have.
+std::string CheckSampleDescription(const BoxNode* stsd, const BoxNode* tkhd) {
   if (stsd == nullptr || stsd->payload.size() < 16) return "the video track has no sample description";
   const std::uint32_t entries = Be32(*stsd, 4);
   if (entries == 0 || entries > 1024 || entries > stsd->payload.size() / 8) {
@@ -83,6 +85,16 @@ std::string CheckSampleDescription(const BoxNode* stsd) {
   // A visual sample entry: 8 header bytes and 78 bytes of fields.
   const std::uint32_t first = Be32(*stsd, 8);
   if (first < 86 || first > stsd->payload.size() - 8) return "the video track's sample description is cut short";
+  const std::uint32_t width = platform::LoadBE16(stsd->payload.data() + 40);
+  const std::uint32_t height = platform::LoadBE16(stsd->payload.data() + 42);
+  // The track header ends with width and height in 16.16 fixed point.
+  const std::size_t at = tkhd != nullptr && !tkhd->payload.empty() && tkhd->payload[0] == 1 ? 88 : 76;
+  if (tkhd == nullptr || tkhd->payload.size() < at + 8) return "the video track has no complete track header (tkhd)";
+  const std::uint32_t shown_width = Be32(*tkhd, at) >> 16, shown_height = Be32(*tkhd, at + 4) >> 16;
+  if (width == 0 || height == 0 || width != shown_width || height != shown_height) {
+    return "the video track's picture size " + std::to_string(width) + "x" + std::to_string(height) +
+           " is not its track header's " + std::to_string(shown_width) + "x" + std::to_string(shown_height);
+  }
   return {};
 }
 
@@ -164,6 +176,17 @@ std::string CheckEdits(const BoxNode& trak, std::uint64_t media_duration, std::u
   return whole ? std::string() : "the video track's edit list shows only part of it, or shifts it";
 }
 
+// The sample tables: where the entry count is and how long an entry is.
+struct TableShape {
+  std::string_view type;
+  std::size_t count_at;
+  std::size_t entry_bytes;
+  bool constant_sized;  // entries are listed only when the constant size (offset 4) is 0
+};
+constexpr TableShape kTables[] = {{"stts", 4, 8, false}, {"ctts", 4, 8, false}, {"stss", 4, 4, false},
+                                  {"stsc", 4, 12, false}, {"stco", 4, 4, false}, {"co64", 4, 8, false},
+                                  {"stsz", 8, 4, true}};
+
 // Faults in any track that make a demuxer refuse the whole file.
 std::string CheckEveryTrack(const BoxTree& tree) {
   int index = 0;
@@ -171,6 +194,16 @@ std::string CheckEveryTrack(const BoxTree& tree) {
     const std::string track = "track " + std::to_string(++index) + ": ";
     const BoxNode* stbl = FindPath(*trak, {"mdia", "minf", "stbl"});
     if (stbl == nullptr) continue;
+    for (const auto& table : kTables) {
+      const BoxNode* box = FirstChild(*stbl, table.type);
+      if (box == nullptr) continue;
+      const auto& p = box->payload;
+      const bool listed = !table.constant_sized || (p.size() >= 12 && Be32(*box, 4) == 0);
+      const std::uint64_t count = p.size() >= table.count_at + 4 ? Be32(*box, table.count_at) : 0;
+      if (p.size() < table.count_at + 4 || (listed && p.size() < table.count_at + 4 + count * table.entry_bytes)) {
+        return track + "its " + std::string(table.type) + " table is cut short";
+      }
+    }
     const BoxNode* stsd = FirstChild(*stbl, "stsd");
     if (stsd != nullptr && stsd->payload.size() >= 8) {
       const std::uint32_t entries = Be32(*stsd, 4);
@@ -251,7 +284,7 @@ platform::Expected<VideoTiming> VideoTiming::FromTree(const BoxTree& tree) {
   std::string why = ReadDurations(FirstChild(*stbl, "stts"), &frames, &delta);
   if (why.empty()) why = ReadSizes(stsz, frames, tree.file_size(), &bytes);
   if (why.empty()) why = CheckChunks(*stbl, *stsz, frames, tree.file_size());
-  if (why.empty()) why = CheckSampleDescription(FirstChild(*stbl, "stsd"));
+  if (why.empty()) why = CheckSampleDescription(FirstChild(*stbl, "stsd"), FirstChild(*trak, "tkhd"));
   if (why.empty()) why = CheckEdits(*trak, frames * delta, media->timescale, movie->timescale);
   if (!why.empty()) return refuse(why);
 

@@ -173,6 +173,11 @@ void HalfShown(MiniTrack& t) {
 }
 void ChunkPastTheEnd(MiniTrack& t) { t.chunk_offset = 0x7FFFFFF0; }
 void NoDescriptions(MiniTrack& t) { t.stsd_entries = 0; }
+// What a single changed byte in the sample description gives.
+void CorruptWidth(MiniTrack& t) {
+  t.width = 64 + 256;
+  t.header_width = 64;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     VideoTiming, Refused,
@@ -196,6 +201,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"frames_past_the_end_of_the_file", Movie(Edited(Video(15360, 30, 512), ChunkPastTheEnd)),
                     "past the end of the file"},
         RefusedCase{"edit_list_shows_half", Movie(Edited(Video(15360, 30, 512), HalfShown)), "edit list"},
+        RefusedCase{"picture_size_not_the_track_header_s", Movie(Edited(Video(15360, 30, 512), CorruptWidth)),
+                    "picture size 320x48 is not its track header's 64x48"},
         RefusedCase{"no_sample_description", Movie(Edited(Video(15360, 30, 512), NoDescriptions)), "stsd claims 0"}),
     [](const auto& info) { return std::string(info.param.name); });
 

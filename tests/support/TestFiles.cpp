@@ -100,7 +100,9 @@ Bytes MiniTrak(const MiniTrack& t) {
   const Bytes minf = Box("minf", Concat({Box(video ? "vmhd" : "smhd", Zeros(12)), stbl}));
   const Bytes hdlr = Box("hdlr", Concat({Zeros(4), Text("mhlr"), Text(t.handler), Zeros(13)}));
   const Bytes mdhd = Box("mdhd", Concat({HeaderTimes(t.mdhd_version, t.timescale, duration), Zeros(4)}));
-  const Bytes tkhd = Box("tkhd", Concat({Zeros(4), Zeros(80)}));
+  // Version 0: the picture size at the end, in 16.16 fixed point.
+  const std::uint32_t shown_width = t.header_width >= 0 ? static_cast<std::uint32_t>(t.header_width) : t.width;
+  const Bytes tkhd = Box("tkhd", Concat({Zeros(76), BE32(shown_width << 16), BE32(std::uint32_t{t.height} << 16)}));
   return Box("trak", Concat({tkhd, t.inside_trak, Box("mdia", Concat({mdhd, hdlr, minf}))}));
 }
 

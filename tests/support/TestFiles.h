@@ -57,6 +57,7 @@ struct MiniTrack {
   std::uint32_t stsd_entries = 1;
   Bytes inside_trak;  // boxes between tkhd and mdia
   std::uint16_t width = 64, height = 48;
+  std::int32_t header_width = -1;  // the track header's; -1: width
 };
 Bytes MiniTrak(const MiniTrack& track);
 // ftyp, mdat (holding media), moov with an mvhd of that version and the
