@@ -73,6 +73,54 @@ std::string ReadSizes(const BoxNode* stsz, std::uint64_t frames, std::uint64_t f
   return {};
 }
 
+// The parameter sets of an avcC or hvcC must be whole NAL units of their
+// kinds: a decoder that cannot read them shows nothing.
+bool ParameterSetsAreWhole(const std::uint8_t* p, std::size_t n, bool hevc) {
+  std::size_t at = hevc ? 23 : 6;
+  if (n < at || p[0] != 1) return false;
+  // H.264: a count of SPS (type 7), then a byte with the count of PPS (type 8).
+  // HEVC: arrays of NAL units, each with its type and count.
+  const int groups = hevc ? p[22] : 2;
+  for (int g = 0; g < groups; ++g) {
+    if (hevc && at + 3 > n) return false;
+    if (!hevc && g == 1 && at + 1 > n) return false;
+    const int type = hevc ? (p[at] & 0x3F) : (g == 0 ? 7 : 8);
+    const std::size_t count = hevc ? (std::size_t{p[at + 1]} << 8 | p[at + 2]) : g == 0 ? (p[5] & 0x1F) : p[at];
+    at += hevc ? 3 : (g == 0 ? 0 : 1);
+    if (!hevc && count == 0) return false;
+    for (std::size_t k = 0; k < count; ++k) {
+      if (at + 2 > n) return false;
+      const std::size_t length = std::size_t{p[at]} << 8 | p[at + 1];
+      at += 2;
+      if (length == 0 || at + length > n) return false;
+      const int nal_type = hevc ? (p[at] >> 1) & 0x3F : p[at] & 0x1F;
+      if (nal_type != type) return false;
+      at += length;
+    }
+  }
+  return true;
+}
+
+// The codec configuration box among a visual sample entry's children, when
+// the entry is H.264 or HEVC.
+std::string CheckCodecConfiguration(const std::uint8_t* entry, std::size_t size) {
+  const std::string_view type(reinterpret_cast<const char*>(entry + 4), 4);
+  const bool avc = type == "avc1" || type == "avc3";
+  const bool hevc = type == "hvc1" || type == "hev1";
+  if (!avc && !hevc) return {};
+  for (std::size_t at = 86; at + 8 <= size;) {
+    const std::uint32_t box = platform::LoadBE32(entry + at);
+    if (box < 8 || box > size - at) break;
+    const std::string_view child(reinterpret_cast<const char*>(entry + at + 4), 4);
+    if (child == (avc ? "avcC" : "hvcC")) {
+      if (ParameterSetsAreWhole(entry + at + 8, box - 8, hevc)) return {};
+      return "the video track's " + std::string(child) + " parameter sets are damaged";
+    }
+    at += box;
+  }
+  return "the video track's " + std::string(type) + " description has no " + (avc ? "avcC" : "hvcC");
+}
+
 // The first sample description must be a whole entry, as a demuxer reads
 // it, and its picture size the track header's: the size is read from it, and
 // a demuxer reports the one the coded pictures have.
@@ -95,7 +143,7 @@ std::string CheckSampleDescription(const BoxNode* stsd, const BoxNode* tkhd) {
     return "the video track's picture size " + std::to_string(width) + "x" + std::to_string(height) +
            " is not its track header's " + std::to_string(shown_width) + "x" + std::to_string(shown_height);
   }
-  return {};
+  return CheckCodecConfiguration(stsd->payload.data() + 8, first);
 }
 
 // The chunk tables must place exactly the frames stsz sizes, each inside the

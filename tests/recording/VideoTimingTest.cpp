@@ -174,6 +174,7 @@ void HalfShown(MiniTrack& t) {
 void ChunkPastTheEnd(MiniTrack& t) { t.chunk_offset = 0x7FFFFFF0; }
 void NoDescriptions(MiniTrack& t) { t.stsd_entries = 0; }
 // What a single changed byte in the sample description gives.
+void DamagedAvcc(MiniTrack& t) { t.damaged_avcc = true; }
 void CorruptWidth(MiniTrack& t) {
   t.width = 64 + 256;
   t.header_width = 64;
@@ -203,6 +204,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"edit_list_shows_half", Movie(Edited(Video(15360, 30, 512), HalfShown)), "edit list"},
         RefusedCase{"picture_size_not_the_track_header_s", Movie(Edited(Video(15360, 30, 512), CorruptWidth)),
                     "picture size 320x48 is not its track header's 64x48"},
+        RefusedCase{"damaged_parameter_sets", Movie(Edited(Video(15360, 30, 512), DamagedAvcc)),
+                    "avcC parameter sets are damaged"},
         RefusedCase{"no_sample_description", Movie(Edited(Video(15360, 30, 512), NoDescriptions)), "stsd claims 0"}),
     [](const auto& info) { return std::string(info.param.name); });
 

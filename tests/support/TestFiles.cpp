@@ -90,7 +90,11 @@ Bytes MiniTrak(const MiniTrack& t) {
   if (t.sample_size == 0) stsz = Concat({stsz, Bytes(4 * written, 0)});
   for (std::size_t i = 0; t.sample_size == 0 && i < written; ++i) stsz[12 + 4 * i + 3] = 1;
   const bool video = t.handler == "vide";
-  const Bytes entry = video ? Box("avc1", Concat({Zeros(6), BE16(1), Zeros(16), BE16(t.width), BE16(t.height), Zeros(50)}))
+  // An H.264 configuration with one (token) SPS and PPS.
+  const std::uint8_t sps_length = t.damaged_avcc ? 0x40 : 4;
+  const Bytes avcc = Box("avcC", {1, 0x64, 0, 0x0A, 0xFF, 0xE1, 0, sps_length, 0x67, 0x64, 0, 0x0A, 1, 0, 2, 0x68, 0xEE});
+  const Bytes entry = video ? Box("avc1", Concat({Zeros(6), BE16(1), Zeros(16), BE16(t.width), BE16(t.height), Zeros(50),
+                                                  avcc}))
                             : Box("sowt", Concat({Zeros(6), BE16(1), Zeros(20)}));
   const std::uint32_t per_chunk = t.samples_in_chunk >= 0 ? static_cast<std::uint32_t>(t.samples_in_chunk) : sized;
   const std::uint32_t offset = t.chunk_offset >= 0 ? static_cast<std::uint32_t>(t.chunk_offset) : kMiniMedia;

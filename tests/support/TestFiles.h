@@ -58,6 +58,7 @@ struct MiniTrack {
   Bytes inside_trak;  // boxes between tkhd and mdia
   std::uint16_t width = 64, height = 48;
   std::int32_t header_width = -1;  // the track header's; -1: width
+  bool damaged_avcc = false;       // its SPS length runs past the box
 };
 Bytes MiniTrak(const MiniTrack& track);
 // ftyp, mdat (holding media), moov with an mvhd of that version and the
