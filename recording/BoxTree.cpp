@@ -22,7 +22,7 @@ constexpr std::string_view kListTypes[kBoxListCount] = {"mdat", "stsz", "stco", 
 // Leaves whose bytes the reader or the joiner reads: headers and sample
 // tables, a few hundred kilobytes at most. They are always leaves.
 constexpr std::string_view kCopiedTypes[] = {"stsd", "stts", "ctts", "stsz", "stco", "co64", "stss",
-                                             "stsc", "mvhd", "tkhd", "mdhd", "elst", "hdlr"};
+                                             "stsc", "mvhd", "tkhd", "mdhd", "elst", "hdlr", "dref"};
 // Containers that are walked even when their first child is of a type the
 // registry does not know (other writers put their own boxes anywhere).
 constexpr std::string_view kContainerTypes[] = {"moov", "trak", "mdia", "minf", "stbl", "edts", "dinf"};

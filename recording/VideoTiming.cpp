@@ -240,6 +240,18 @@ std::string CheckEveryTrack(const BoxTree& tree) {
   int index = 0;
   for (const BoxNode* trak : Tracks(tree)) {
     const std::string track = "track " + std::to_string(++index) + ": ";
+    // The data references: at least one, each at least a full box header.
+    if (const BoxNode* dref = FindPath(*trak, {"mdia", "minf", "dinf", "dref"})) {
+      const auto& p = dref->payload;
+      bool whole = p.size() >= 8 && Be32(*dref, 4) >= 1;
+      std::uint64_t at = 8;
+      for (std::uint32_t r = 0; whole && r < Be32(*dref, 4); ++r) {
+        const std::uint32_t size = at + 4 <= p.size() ? Be32(*dref, at) : 0;
+        whole = size >= 12 && size <= p.size() - at;
+        at += size;
+      }
+      if (!whole) return track + "its data references (dref) are damaged";
+    }
     const BoxNode* stbl = FindPath(*trak, {"mdia", "minf", "stbl"});
     if (stbl == nullptr) continue;
     for (const auto& table : kTables) {
