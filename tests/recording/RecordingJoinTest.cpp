@@ -46,6 +46,7 @@ class Joining : public ::testing::Test {
     return dir_ / "out/Main" / (base + "M.MOV");
   }
   bool Join(const std::vector<fs::path>& fronts, const fs::path& out) {
+    join_.Free();
     if (!join_.Start(fronts[0])) return false;
     for (std::size_t i = 1; i < fronts.size(); ++i) {
       if (!join_.Add(fronts[i])) return false;

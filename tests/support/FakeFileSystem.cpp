@@ -1,5 +1,7 @@
 #include "FakeFileSystem.h"
 
+#include <cerrno>
+
 namespace testfiles {
 namespace {
 
@@ -16,8 +18,11 @@ class LimitedOutputFile : public platform::OutputFile {
     if (!Take(length)) return false;
     return Pass(real_->CopyFrom(fd, offset, length));
   }
-  bool Commit() override { return Pass(real_->Commit()); }
+  bool Finish() override { return Pass(real_->Finish()); }
+  void Placed() override { real_->Placed(); }
   std::uint64_t written() const override { return real_->written(); }
+  const std::filesystem::path& final_path() const override { return real_->final_path(); }
+  const std::filesystem::path& temporary_path() const override { return real_->temporary_path(); }
 
  private:
   bool Take(std::uint64_t n) {
@@ -55,7 +60,10 @@ std::optional<std::vector<platform::DirectoryEntry>> FakeFileSystem::ListDirecto
 }
 
 bool FakeFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (unrenamable.count(from)) return false;
+  if (unrenamable.count(from) || unrenamable_targets.count(to)) {
+    errno = EIO;
+    return false;
+  }
   ++renames;
   return platform::FileSystem::Rename(from, to);
 }

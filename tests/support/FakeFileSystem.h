@@ -16,6 +16,7 @@ class FakeFileSystem : public platform::FileSystem {
  public:
   std::set<std::filesystem::path> unlistable;
   std::set<std::filesystem::path> unrenamable;  // sources that fail to rename
+  std::set<std::filesystem::path> unrenamable_targets;  // names that nothing can be renamed to
   std::set<std::filesystem::path> unhideable;
   bool writes_fail = false;
   std::vector<std::filesystem::path> mount_points;  // checked before the real mount table
