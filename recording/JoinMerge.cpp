@@ -245,27 +245,30 @@ bool MergeInto(BoxTree& a, BoxTree& b, std::string* why) {
       if (Be32(*stco, 8 + 4ull * k) + first_size > kMax32) return too_large();
     }
   }
+  auto too_many = [why, &b]() {
+    if (why) *why = b.path().string() + ": the joined sample numbers would pass 32 bits";
+    return false;
+  };
   // A constant-size table holds no entries that would bound its count.
   for (std::size_t i = 0; i < a.List(BoxList::kStsz).size(); ++i) {
     if (std::uint64_t{Be32(*a.List(BoxList::kStsz)[i], 8)} + Be32(*b.List(BoxList::kStsz)[i], 8) > kMax32) {
-      return too_large();
+      return too_many();
     }
   }
-  // Sync samples name samples of their own track (from 1), whose count the
-  // stts and the stsz must agree on: B's move by A's stts count.
+  // B's sync samples move by A's stts count.
   const auto tracks_a = TrackIndices(a), tracks_b = TrackIndices(b);
+  for (std::size_t i = 0; i < b.List(BoxList::kStss).size(); ++i) {
+    const BoxNode& stss = *b.List(BoxList::kStss)[i];
+    const std::uint64_t shift = SampleCount(a, tracks_a, *a.List(BoxList::kStss)[i]);
+    for (std::uint32_t k = 0; k < Be32(stss, 4); ++k) {
+      if (Be32(stss, 8 + 4ull * k) + shift > kMax32) return too_many();
+    }
+  }
   for (const BoxTree* t : {&a, &b}) {
     const std::string problem = SyncTableProblem(*t, t == &a ? tracks_a : tracks_b);
     if (!problem.empty()) {
       if (why) *why = t->path().string() + ": " + problem;
       return false;
-    }
-  }
-  for (std::size_t i = 0; i < b.List(BoxList::kStss).size(); ++i) {
-    const BoxNode& stss = *b.List(BoxList::kStss)[i];
-    const std::uint64_t shift = SampleCount(a, tracks_a, *a.List(BoxList::kStss)[i]);
-    for (std::uint32_t k = 0; k < Be32(stss, 4); ++k) {
-      if (Be32(stss, 8 + 4ull * k) + shift > kMax32) return too_large();
     }
   }
 

@@ -45,7 +45,7 @@ class LimitedOutputFile : public platform::OutputFile {
 
 std::unique_ptr<platform::OutputFile> FakeFileSystem::CreateOutputFile(const std::filesystem::path& final_path,
                                                                        std::string* error) {
-  if (outputs_fail) {
+  if (outputs_fail || unwritable_outputs.count(final_path)) {
     if (error) *error = final_path.string() + ": cannot create the file: Permission denied";
     return nullptr;
   }
@@ -60,7 +60,7 @@ std::optional<std::vector<platform::DirectoryEntry>> FakeFileSystem::ListDirecto
 }
 
 bool FakeFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (unrenamable.count(from) || unrenamable_targets.count(to)) {
+  if (unrenamable.count(from) || (rename_fails && rename_fails(from, to))) {
     errno = EIO;
     return false;
   }
