@@ -17,9 +17,9 @@ struct DirectoryEntry {
 enum class AttributeResult { kDone, kUnsupported, kFailed };
 
 // A file written under a temporary name in its final folder and renamed into
-// place only by Commit(), after every write, fsync and close succeeded. A file
-// destroyed without a successful Commit() is removed, so a failure never leaves
-// a half-written file under the final name.
+// place only by Commit() (or with others by an OutputSet), after every write,
+// fsync and close succeeded. A file destroyed before it was put in place is
+// removed, so a failure never leaves a half-written file under the final name.
 class OutputFile {
  public:
   virtual ~OutputFile() = default;
@@ -27,8 +27,15 @@ class OutputFile {
   // Copies length bytes at offset of another open file (kernel copy where it
   // can, read and write calls otherwise; never through mapped memory).
   virtual bool CopyFrom(int source_fd, std::uint64_t offset, std::uint64_t length) = 0;
-  virtual bool Commit() = 0;
+  // Syncs and closes the file; it stays under its temporary name.
+  virtual bool Finish() = 0;
+  // Tells the file that it was renamed into place, so it is not removed.
+  virtual void Placed() = 0;
   virtual std::uint64_t written() const = 0;
+  virtual const std::filesystem::path& final_path() const = 0;
+  virtual const std::filesystem::path& temporary_path() const = 0;
+  // Finish(), then the rename over any file of the final name.
+  bool Commit();
   // Why the last call failed.
   const std::string& error() const { return error_; }
 
@@ -60,8 +67,10 @@ class FileSystem {
   // Writes a whole file so that a crash never leaves it half-written:
   // temporary file in the same folder, fsync, rename over the old one.
   virtual bool WriteFileAtomically(const std::filesystem::path& path, const std::string& contents);
-  // An output file that will become final_path on Commit(); null (with the
-  // reason in error) when the folder is not writable.
+  // An output file that will become final_path once put in place; null (with
+  // the reason in error) when the folder is not writable. From the first call
+  // on, a write past the file-size limit fails with EFBIG instead of the
+  // signal that would end the process (unless a handler was installed).
   virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::filesystem::path& final_path, std::string* error);
   // The mount point of the volume that holds path.
   virtual std::filesystem::path MountPointOf(const std::filesystem::path& path);

@@ -4,27 +4,44 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/OutputSet.h"
 
 namespace platform {
 namespace {
 
 constexpr std::size_t kCopyBuffer = 1 << 20;
 
+// A write past the file-size limit (ulimit -f) raises SIGXFSZ, whose default
+// action ends the process and leaves the temporary file behind. Ignored, the
+// write fails with EFBIG and the failure is reported like a full disk. A
+// handler the program installed itself is left alone; asked on every call,
+// so that a child process that restored the default gets it ignored again.
+void IgnoreFileSizeSignal() {
+  struct sigaction current {};
+  if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
 class TemporaryOutputFile : public OutputFile {
  public:
-  TemporaryOutputFile(std::filesystem::path final_path, std::string temp_path, int fd)
+  TemporaryOutputFile(std::filesystem::path final_path, std::filesystem::path temp_path, int fd)
       : final_(std::move(final_path)), temp_(std::move(temp_path)), fd_(fd) {}
 
   ~TemporaryOutputFile() override {
     if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temp_.c_str());
+    if (!placed_) ::unlink(temp_.c_str());
   }
 
   bool Write(const void* data, std::size_t n) override {
+    if (fd_ < 0) return Fail("write error: the file is already closed", 0);
     const auto* p = static_cast<const std::uint8_t*>(data);
     while (n > 0) {
       const ssize_t done = ::write(fd_, p, n);
@@ -38,6 +55,7 @@ class TemporaryOutputFile : public OutputFile {
   }
 
   bool CopyFrom(int source_fd, std::uint64_t offset, std::uint64_t length) override {
+    if (fd_ < 0) return Fail("write error: the file is already closed", 0);
     auto source_offset = static_cast<off64_t>(offset);
     while (length > 0 && kernel_copy_) {
       const ssize_t done = ::copy_file_range(source_fd, &source_offset, fd_, nullptr, length, 0);
@@ -66,24 +84,20 @@ class TemporaryOutputFile : public OutputFile {
     return true;
   }
 
-  bool Commit() override {
-    if (committed_) return true;
+  bool Finish() override {
+    if (fd_ < 0) return finished_ || Fail("cannot flush the file: it failed before", 0);
     if (::fchmod(fd_, 0644) != 0 || ::fsync(fd_) != 0) return Fail("cannot flush the file", errno);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) return Fail("cannot close the file", errno);
-    if (::rename(temp_.c_str(), final_.c_str()) != 0) return Fail("cannot put the file in place", errno);
-    committed_ = true;
-    const std::filesystem::path folder = final_.has_parent_path() ? final_.parent_path() : ".";
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-      ::fsync(dir);
-      ::close(dir);
-    }
+    finished_ = true;
     return true;
   }
 
+  void Placed() override { placed_ = true; }
   std::uint64_t written() const override { return written_; }
+  const std::filesystem::path& final_path() const override { return final_; }
+  const std::filesystem::path& temporary_path() const override { return temp_; }
 
  private:
   bool Fail(const char* what, int err) {
@@ -92,16 +106,26 @@ class TemporaryOutputFile : public OutputFile {
   }
 
   std::filesystem::path final_;
-  std::string temp_;
+  std::filesystem::path temp_;
   int fd_;
-  bool committed_ = false;
+  bool finished_ = false;
+  bool placed_ = false;
   bool kernel_copy_ = true;
   std::uint64_t written_ = 0;
 };
 
 }  // namespace
 
+bool OutputFile::Commit() {
+  OutputSet set;
+  set.Add(*this);
+  if (set.Commit()) return true;
+  error_ = set.error();
+  return false;
+}
+
 std::unique_ptr<OutputFile> FileSystem::CreateOutputFile(const std::filesystem::path& final_path, std::string* error) {
+  IgnoreFileSizeSignal();
   const std::filesystem::path folder = final_path.has_parent_path() ? final_path.parent_path() : ".";
   std::string temp = (folder / ("." + final_path.filename().string() + ".part-XXXXXX")).string();
   const int fd = ::mkstemp(temp.data());

@@ -1,6 +1,7 @@
 // Appending one recording's box tree to another's.
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "platform/ByteOrder.h"
 #include "recording/MovieBoxes.h"
@@ -125,6 +126,34 @@ std::vector<const BoxNode*> Stsc(const BoxTree& t) {
   return out;
 }
 
+// The sample count of the track a box lies in, as its stts says (0 when it
+// has none).
+std::uint32_t SampleCount(const BoxTree& t, const std::map<const BoxNode*, int>& tracks, const BoxNode& in_track) {
+  for (const BoxNode* stts : t.List(BoxList::kStts)) {
+    if (tracks.at(stts) == tracks.at(&in_track)) return Be32(*stts, 8);
+  }
+  return 0;
+}
+
+// Sync sample numbers outside 1 to the track's sample count, or a track
+// whose stts and stsz count different samples, would shift the next
+// recording's key frames onto the wrong samples.
+std::string SyncTableProblem(const BoxTree& t, const std::map<const BoxNode*, int>& tracks) {
+  for (const BoxNode* stsz : t.List(BoxList::kStsz)) {
+    if (Be32(*stsz, 8) != SampleCount(t, tracks, *stsz)) return "its stts and stsz count different samples";
+  }
+  for (const BoxNode* stss : t.List(BoxList::kStss)) {
+    const std::uint32_t samples = SampleCount(t, tracks, *stss);
+    for (std::uint32_t k = 0; k < Be32(*stss, 4); ++k) {
+      const std::uint32_t sample = Be32(*stss, 8 + 4ull * k);
+      if (sample == 0 || sample > samples) {
+        return "sync sample " + std::to_string(sample) + " is not one of its " + std::to_string(samples) + " samples";
+      }
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string CheckJoinable(const BoxTree& a, const BoxTree& b) {
@@ -210,6 +239,32 @@ bool MergeInto(BoxTree& a, BoxTree& b, std::string* why) {
       if (Be32(*stco, 8 + 4ull * k) + first_size > kMax32) return too_large();
     }
   }
+  auto too_many = [why, &b]() {
+    if (why) *why = b.path().string() + ": the joined sample numbers would pass 32 bits";
+    return false;
+  };
+  // A constant-size table holds no entries that would bound its count.
+  for (std::size_t i = 0; i < a.List(BoxList::kStsz).size(); ++i) {
+    if (std::uint64_t{Be32(*a.List(BoxList::kStsz)[i], 8)} + Be32(*b.List(BoxList::kStsz)[i], 8) > kMax32) {
+      return too_many();
+    }
+  }
+  // B's sync samples move by A's stts count.
+  const auto tracks_a = TrackIndices(a), tracks_b = TrackIndices(b);
+  for (std::size_t i = 0; i < b.List(BoxList::kStss).size(); ++i) {
+    const BoxNode& stss = *b.List(BoxList::kStss)[i];
+    const std::uint64_t shift = SampleCount(a, tracks_a, *a.List(BoxList::kStss)[i]);
+    for (std::uint32_t k = 0; k < Be32(stss, 4); ++k) {
+      if (Be32(stss, 8 + 4ull * k) + shift > kMax32) return too_many();
+    }
+  }
+  for (const BoxTree* t : {&a, &b}) {
+    const std::string problem = SyncTableProblem(*t, t == &a ? tracks_a : tracks_b);
+    if (!problem.empty()) {
+      if (why) *why = t->path().string() + ": " + problem;
+      return false;
+    }
+  }
 
   // Media data: B's mdat is written after A's (and after those chained before).
   if (mdat_a.linked_head == nullptr) {
@@ -251,14 +306,9 @@ bool MergeInto(BoxTree& a, BoxTree& b, std::string* why) {
   };
   // The frame count comes from the stts of the sync table's own track,
   // read before the durations below change it.
-  const auto tracks = TrackIndices(a);
   for (std::size_t i = 0; i < a.List(BoxList::kStss).size(); ++i) {
     BoxNode& stss = *a.List(BoxList::kStss)[i];
-    std::uint32_t frames = 0;
-    for (const BoxNode* stts : a.List(BoxList::kStts)) {
-      if (tracks.at(stts) == tracks.at(&stss)) frames = Be32(*stts, 8);
-    }
-    join_tables(stss, *b.List(BoxList::kStss)[i], frames);
+    join_tables(stss, *b.List(BoxList::kStss)[i], SampleCount(a, tracks_a, stss));
   }
   // Chunk offsets: B's chunks now follow A's media data.
   for (std::size_t i = 0; i < a.List(BoxList::kStco).size(); ++i) {

@@ -13,6 +13,11 @@ namespace {
 
 constexpr std::size_t kRecordsPerBatch = 512;
 
+bool Fail(std::string* why, std::string reason) {
+  if (why) *why = std::move(reason);
+  return false;
+}
+
 float Thousandths(const std::uint8_t* field, std::size_t width) {
   double v = LenientNumber(reinterpret_cast<const char*>(field), width);
   // Keep absurd exponents finite.
@@ -82,6 +87,71 @@ bool ChainFollows(const std::uint8_t* h, std::size_t available) {
          h[33] <= 'Z';
 }
 
+// After "CSMEND" of a block whose count field says 0xFFFF: the 32-bit count
+// that blocks of 65,535 records or more carry. Four bytes that are there and
+// say less than 65,535 for a shorter block are not such a count (padding or
+// a following box) and are left alone.
+bool CheckLongCount(const BlockReader& read, std::size_t available, std::size_t after_marker, std::size_t records,
+                    std::string* why) {
+  if (available < after_marker + 4) return true;  // 0xFFFF alone: no count given
+  std::uint8_t bytes[4];
+  if (!read(after_marker, bytes, 4)) return Fail(why, "read error after the sensor data end marker");
+  const std::uint32_t count = platform::LoadBE32(bytes);
+  if ((records >= kCountUntilEnd || count >= kCountUntilEnd) && count != records) {
+    return Fail(why, "the count after the end marker says " + std::to_string(count) + " records, the block holds " +
+                         std::to_string(records));
+  }
+  return true;
+}
+
+// Reads a block's header and then its records batch by batch: on_head gets
+// the header bytes read (26 and room for chained headers) and the number of
+// records the count promises (0 for 0xFFFF); visit gets each run of records
+// before the end marker.
+bool WalkBlock(const BlockReader& read, std::size_t available,
+               const std::function<void(const std::uint8_t*, std::size_t, std::size_t)>& on_head,
+               const std::function<void(const std::uint8_t*, std::size_t)>& visit, std::string* why) {
+  std::uint8_t head[kHeaderReadSize];
+  const std::size_t head_bytes = std::min(sizeof head, available);
+  if (head_bytes < kHeaderSize + 2) return Fail(why, "the sensor data block is cut short in its header");
+  if (!read(0, head, head_bytes)) return Fail(why, "read error in the sensor data header");
+  const std::uint16_t count = platform::LoadBE16(head + kHeaderSize);
+  const bool until_end = count == kCountUntilEnd;
+  const std::size_t first = kHeaderSize + 2;
+  const std::size_t room = (available - first) / kRecordSize;  // whole records that fit
+  if (!until_end && count > room) return Fail(why, "the record count runs past the end of the sensor data");
+  const std::size_t limit = until_end ? room : count;
+  on_head(head, head_bytes, until_end ? 0 : limit);
+
+  std::vector<std::uint8_t> batch(std::min(kRecordsPerBatch, std::max<std::size_t>(limit, 1)) * kRecordSize);
+  std::size_t done = 0;
+  while (done < limit) {
+    const std::size_t n = std::min(kRecordsPerBatch, limit - done);
+    if (!read(first + done * kRecordSize, batch.data(), n * kRecordSize)) {
+      return Fail(why, "read error in the sensor data records (file truncated or medium removed)");
+    }
+    std::size_t before_end = 0;
+    while (before_end < n && std::memcmp(batch.data() + before_end * kRecordSize, kBlockEnd, kMarkerSize) != 0) {
+      ++before_end;
+    }
+    if (before_end > 0) visit(batch.data(), before_end);
+    done += before_end;
+    if (before_end < n) {
+      if (!until_end) return Fail(why, "the end marker comes before the record count was reached");
+      return CheckLongCount(read, available, first + done * kRecordSize + kMarkerSize, done, why);
+    }
+  }
+  if (!until_end) return true;
+  // The end marker and its count are shorter than a record: the last whole
+  // record slot may be followed by them.
+  const std::size_t tail = first + done * kRecordSize;
+  std::uint8_t marker[kMarkerSize];
+  if (available - tail < kMarkerSize) return true;  // the records run to the end of the data
+  if (!read(tail, marker, kMarkerSize)) return Fail(why, "read error at the sensor data end marker");
+  if (std::memcmp(marker, kBlockEnd, kMarkerSize) != 0) return true;
+  return CheckLongCount(read, available, tail + kMarkerSize, done, why);
+}
+
 }  // namespace
 
 std::size_t DecodeHeader(const std::uint8_t* h, std::size_t available, SensorDataHeader* out) {
@@ -144,55 +214,52 @@ void DecodeRecord(const std::uint8_t* r, std::int32_t index, float period, Recor
 }
 
 bool DecodeBlock(const BlockReader& read, std::size_t available, DecodedBlock* out, std::string* why) {
-  auto fail = [why](const char* reason) {
-    if (why) *why = reason;
-    return false;
-  };
-  // The header, its count and room for chained headers.
-  std::uint8_t head[kHeaderReadSize];
-  const std::size_t head_bytes = std::min(sizeof head, available);
-  if (head_bytes < kHeaderSize + 2) return fail("the sensor data block is cut short in its header");
-  if (!read(0, head, head_bytes)) return fail("read error in the sensor data header");
-  DecodeHeader(head, head_bytes, &out->header);
-  out->period = out->header.RecordPeriod();
-
-  const std::uint16_t count = platform::LoadBE16(head + kHeaderSize);
-  const bool until_end = count == kCountUntilEnd;
-  const std::size_t first = kHeaderSize + 2;
-  const std::size_t room = (available - first) / kRecordSize;  // whole records that fit
-  if (!until_end && count > room) return fail("the record count runs past the end of the sensor data");
-  const std::size_t limit = until_end ? room : count;
-
-  out->gps.resize(limit);
-  out->accel.resize(limit);
-  std::vector<std::uint8_t> batch(kRecordsPerBatch * kRecordSize);
   RecordTimeCache cache;
-  std::size_t decoded = 0;
-  while (decoded < limit) {
-    const std::size_t n = std::min(kRecordsPerBatch, limit - decoded);
-    if (!read(first + decoded * kRecordSize, batch.data(), n * kRecordSize)) {
-      out->gps.clear();
-      out->accel.clear();
-      return fail("read error in the sensor data records (file truncated or medium removed)");
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::uint8_t* r = batch.data() + i * kRecordSize;
-      if (std::memcmp(r, kBlockEnd, kMarkerSize) == 0) {
-        if (until_end) {
-          out->gps.resize(decoded);
-          out->accel.resize(decoded);
-          return true;
+  out->gps.clear();
+  out->accel.clear();
+  const bool ok = WalkBlock(
+      read, available,
+      [out](const std::uint8_t* head, std::size_t n, std::size_t expected) {
+        DecodeHeader(head, n, &out->header);
+        out->period = out->header.RecordPeriod();
+        out->gps.reserve(expected);
+        out->accel.reserve(expected);
+      },
+      [out, &cache](const std::uint8_t* records, std::size_t n) {
+        const std::size_t base = out->gps.size();
+        out->gps.resize(base + n);
+        out->accel.resize(base + n);
+        for (std::size_t i = 0; i < n; ++i) {
+          DecodeRecord(records + i * kRecordSize, static_cast<std::int32_t>(base + i), out->period, cache,
+                       &out->gps[base + i], &out->accel[base + i]);
         }
-        out->gps.clear();
-        out->accel.clear();
-        return fail("the end marker comes before the record count was reached");
-      }
-      const auto index = static_cast<std::int32_t>(decoded);
-      DecodeRecord(r, index, out->period, cache, &out->gps[decoded], &out->accel[decoded]);
-      ++decoded;
-    }
+      },
+      why);
+  if (!ok) {
+    out->gps.clear();
+    out->accel.clear();
   }
-  return true;
+  return ok;
+}
+
+bool ReadRawBlock(const BlockReader& read, std::size_t available, RawBlock* out, std::string* why) {
+  out->records.clear();
+  const bool ok = WalkBlock(
+      read, available,
+      [out](const std::uint8_t* head, std::size_t, std::size_t expected) {
+        std::copy_n(head, kHeaderSize, out->header.begin());
+        out->count_field = platform::LoadBE16(head + kHeaderSize);
+        out->records.reserve(expected);
+      },
+      [out](const std::uint8_t* records, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+          RawRecord& r = out->records.emplace_back();
+          std::copy_n(records + i * kRecordSize, kRecordSize, r.begin());
+        }
+      },
+      why);
+  if (!ok) out->records.clear();
+  return ok;
 }
 
 std::vector<std::uint8_t> FormatBlock(const std::array<std::uint8_t, kHeaderSize>& header,

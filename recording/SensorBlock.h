@@ -68,10 +68,25 @@ struct DecodedBlock {
 using BlockReader = std::function<bool(std::size_t offset, void* dst, std::size_t n)>;
 
 // Decodes the block whose header starts right after "CSMDAT". available
-// counts the bytes readable from there. Fails, with the reason, on an end
-// marker before the count was reached, a count that runs past the available
-// bytes, or a read error.
+// counts the bytes readable from there. A count of 0xFFFF reads records up
+// to "CSMEND" (or the end of the bytes); a 32-bit count after "CSMEND", the
+// form written from 65,535 records on, must then agree with the records
+// read. Fails, with the reason, on an end marker before the count was
+// reached, a count that runs past the available bytes, a disagreeing 32-bit
+// count, or a read error; nothing is kept then.
 bool DecodeBlock(const BlockReader& read, std::size_t available, DecodedBlock* out, std::string* why);
 bool DecodeBlock(const std::uint8_t* p, std::size_t available, DecodedBlock* out, std::string* why);
+
+// A block as stored: the first 26 header bytes, the count field and the
+// records, byte for byte (what the joiner copies).
+struct RawBlock {
+  std::array<std::uint8_t, kHeaderSize> header{};
+  std::uint16_t count_field = 0;
+  std::vector<RawRecord> records;
+};
+
+// Reads a block's raw records by the same rules and with the same failures
+// as DecodeBlock.
+bool ReadRawBlock(const BlockReader& read, std::size_t available, RawBlock* out, std::string* why);
 
 }  // namespace recording

@@ -10,11 +10,12 @@
 #include "platform/FileMapping.h"
 #include "recording/CompanionPath.h"
 #include "recording/SensorBlock.h"
+#include "recording/SensorBlockFile.h"
 
 namespace recording {
 namespace {
 
-constexpr std::uint64_t kBlockView = 0x2000000;  // the block must lie within 32 MiB of its marker
+constexpr std::uint64_t kBlockView = 0x2000000;  // the view a header is read from
 constexpr std::int32_t kGpsLinkLag = 5;
 
 std::int32_t ToFrame(std::int32_t time_ms, float frame_duration) {
@@ -57,41 +58,15 @@ bool SensorDataFile::Load(const std::filesystem::path& data_path) {
   platform::NamedMutexLock lock(*find_mutex_);
   Free();
   path_ = data_path;
-  auto mapping = platform::FileMapping::Open(data_path);
-  if (!mapping) return Fail(mapping.error());
-  const platform::FileMapping& file = **mapping;
-  const std::string name = data_path.string();
-
-  // The block is found by walking the file as top-level boxes.
-  std::uint64_t position = 0;
-  for (;;) {
-    if (cancel_.exchange(false)) return Fail(name + ": loading cancelled");
-    if (position >= file.size()) {
-      loaded_ = true;  // no block: the recording simply has no sensor data
-      return true;
-    }
-    std::string error;
-    platform::MappedView head = file.Map(position, 12, &error);
-    std::uint8_t bytes[4];
-    if (!head.valid()) return Fail(error);
-    if (head.size() < 4) return Fail(name + ": cut short before its sensor data block");
-    if (!head.Read(0, bytes, 4)) return Fail(name + ": read error (file truncated or medium removed)");
-    if (std::memcmp(bytes, kBlockStart, 4) == 0) break;
-    const std::uint32_t size = platform::LoadBE32(bytes);
-    if (size < 8) return Fail(name + ": invalid box size before the sensor data block");
-    position += size;
+  auto file = SensorBlockFile::Open(data_path, [this] { return cancel_.exchange(false); });
+  if (!file) return Fail(file.error());
+  if (!file->has_block()) {
+    loaded_ = true;  // no block: the recording simply has no sensor data
+    return true;
   }
-
-  std::string error;
-  platform::MappedView view = file.Map(position, kBlockView, &error);
-  if (!view.valid()) return Fail(error);
-  if (view.size() < kMarkerSize) return Fail(name + ": the sensor data block is cut short");
   DecodedBlock block;
   std::string why;
-  const bool ok = DecodeBlock(
-      [&view](std::size_t offset, void* dst, std::size_t n) { return view.Read(kMarkerSize + offset, dst, n); },
-      view.size() - kMarkerSize, &block, &why);
-  if (!ok) return Fail(name + ": " + why);
+  if (!file->Decode(&block, &why)) return Fail(data_path.string() + ": " + why);
   header_ = block.header;
   period_ = block.period;
   gps_ = std::move(block.gps);

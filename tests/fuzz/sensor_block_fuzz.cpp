@@ -1,5 +1,6 @@
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "FuzzFile.h"
@@ -9,7 +10,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   recording::DecodedBlock block;
   std::string why;
-  recording::DecodeBlock(data, size, &block, &why);
+  const bool decoded = recording::DecodeBlock(data, size, &block, &why);
+  // The joiner's raw read follows the same rules: the same verdict, the same records.
+  recording::RawBlock raw;
+  std::string raw_why;
+  const bool read = recording::ReadRawBlock(
+      [data](std::size_t offset, void* dst, std::size_t n) {
+        std::memcpy(dst, data + offset, n);
+        return true;
+      },
+      size, &raw, &raw_why);
+  if (decoded != read || block.gps.size() != raw.records.size()) __builtin_trap();
 
   recording::SensorDataFile file;
   if (file.Load(FuzzFile(data, size))) {

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "TestFiles.h"
 #include "tools/samplecard/SensorLog.h"
 
 namespace recording {
@@ -246,19 +247,114 @@ TEST(SensorBlock, ChainedHeaderReplacesTheFirst) {
   EXPECT_EQ(out.rate, 'N');
 }
 
-TEST(SensorBlock, ReadErrorFailsTheDecodeAndKeepsNothing) {
-  const auto file = samplecard::FormatBlock({}, Records(600));
-  DecodedBlock block;
+// A block whose count field says 0xFFFF: n records, "CSMEND", then the given bytes.
+std::vector<std::uint8_t> UntilEndBlock(int n, const std::vector<std::uint8_t>& after_marker) {
+  auto file = WithCount(samplecard::FormatBlock({}, Records(n)), 0xFFFF);
+  file.resize(kRecordsOffset + kRecordSize * static_cast<std::size_t>(n) + kMarkerSize);
+  file.insert(file.end(), after_marker.begin(), after_marker.end());
+  return file;
+}
+
+std::vector<std::uint8_t> BE32(std::uint32_t v) {
+  return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
+          static_cast<std::uint8_t>(v)};
+}
+
+// What a block reader makes of one block: decoded and read raw, the same.
+struct Outcome {
+  bool ok;
+  std::size_t records;
   std::string why;
-  const BlockReader failing_late = [&](std::size_t offset, void* dst, std::size_t n) {
-    if (offset > 1000) return false;
+};
+
+Outcome ReadBoth(const BlockReader& read, std::size_t available) {
+  DecodedBlock decoded;
+  RawBlock raw;
+  std::string why_decoded, why_raw;
+  const bool decoded_ok = DecodeBlock(read, available, &decoded, &why_decoded);
+  const bool raw_ok = ReadRawBlock(read, available, &raw, &why_raw);
+  EXPECT_EQ(decoded_ok, raw_ok);
+  EXPECT_EQ(decoded.gps.size(), raw.records.size());
+  EXPECT_EQ(why_decoded, why_raw);
+  return {decoded_ok, raw.records.size(), why_decoded};
+}
+
+Outcome ReadBoth(const std::vector<std::uint8_t>& file) {
+  return ReadBoth(
+      [&file](std::size_t offset, void* dst, std::size_t n) {
+        std::memcpy(dst, file.data() + kMarkerSize + offset, n);
+        return true;
+      },
+      file.size() - kMarkerSize);
+}
+
+struct TailCase {
+  const char* name;
+  std::vector<std::uint8_t> file;
+  bool ok;
+  std::size_t records;
+  friend void PrintTo(const TailCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class BlockEnds : public ::testing::TestWithParam<TailCase> {};
+
+TEST_P(BlockEnds, AreReadUpToTheEndMarkerAndTheLongCountIsChecked) {
+  const Outcome got = ReadBoth(GetParam().file);
+  EXPECT_EQ(got.ok, GetParam().ok) << got.why;
+  EXPECT_EQ(got.records, GetParam().ok ? GetParam().records : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SensorBlock, BlockEnds,
+    ::testing::Values(TailCase{"no_count_after_the_marker", UntilEndBlock(3, {}), true, 3},
+                      TailCase{"padding_after_the_marker", UntilEndBlock(3, {0, 0, 0, 0, 0, 0}), true, 3},
+                      TailCase{"box_after_the_marker", UntilEndBlock(3, testfiles::Box("free", testfiles::Zeros(200))),
+                               true, 3},
+                      TailCase{"short_block_with_its_count", UntilEndBlock(3, BE32(3)), true, 3},
+                      // Records were lost before a stray end marker.
+                      TailCase{"short_block_with_a_long_count", UntilEndBlock(3, BE32(70000)), false, 0},
+                      TailCase{"long_block_with_its_count", samplecard::FormatBlock({}, Records(65535)), true, 65535},
+                      TailCase{"long_block_with_another_count", UntilEndBlock(65535, BE32(65536)), false, 0},
+                      TailCase{"long_block_without_a_count", UntilEndBlock(65536, {}), true, 65536}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Reads fail from a byte offset on (counted from the first header byte).
+struct ReadFaultCase {
+  const char* name;
+  int records;
+  bool until_end;
+  std::size_t failing_from;
+  friend void PrintTo(const ReadFaultCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class BlockReadErrors : public ::testing::TestWithParam<ReadFaultCase> {};
+
+TEST_P(BlockReadErrors, FailTheReadAndKeepNothing) {
+  const ReadFaultCase& c = GetParam();
+  auto file = samplecard::FormatBlock({}, Records(c.records));
+  if (c.until_end) file = WithCount(file, 0xFFFF);
+  const BlockReader failing = [&](std::size_t offset, void* dst, std::size_t n) {
+    if (offset + n > c.failing_from) return false;
     std::memcpy(dst, file.data() + kMarkerSize + offset, n);
     return true;
   };
-  EXPECT_FALSE(DecodeBlock(failing_late, file.size() - kMarkerSize, &block, &why));
-  EXPECT_TRUE(block.gps.empty());
-  EXPECT_NE(why.find("read error"), std::string::npos);
+  const Outcome got = ReadBoth(failing, file.size() - kMarkerSize);
+  EXPECT_FALSE(got.ok);
+  EXPECT_EQ(got.records, 0u);
+  EXPECT_NE(got.why.find("read error"), std::string::npos) << got.why;
 }
+
+constexpr std::size_t kFirstRecord = kHeaderSize + 2;
+constexpr std::size_t EndOf(std::size_t records) { return kFirstRecord + kRecordSize * records; }
+
+INSTANTIATE_TEST_SUITE_P(
+    SensorBlock, BlockReadErrors,
+    ::testing::Values(ReadFaultCase{"in_the_header", 600, false, 10},
+                      ReadFaultCase{"in_the_records", 600, false, 1000},
+                      ReadFaultCase{"in_the_records_until_the_end_marker", 600, true, 1000},
+                      ReadFaultCase{"at_the_end_marker", 600, true, EndOf(600) + 2},
+                      ReadFaultCase{"at_the_long_count", 65535, true, EndOf(65535) + kMarkerSize + 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace recording

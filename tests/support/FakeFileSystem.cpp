@@ -1,5 +1,7 @@
 #include "FakeFileSystem.h"
 
+#include <cerrno>
+
 namespace testfiles {
 namespace {
 
@@ -16,8 +18,11 @@ class LimitedOutputFile : public platform::OutputFile {
     if (!Take(length)) return false;
     return Pass(real_->CopyFrom(fd, offset, length));
   }
-  bool Commit() override { return Pass(real_->Commit()); }
+  bool Finish() override { return Pass(real_->Finish()); }
+  void Placed() override { real_->Placed(); }
   std::uint64_t written() const override { return real_->written(); }
+  const std::filesystem::path& final_path() const override { return real_->final_path(); }
+  const std::filesystem::path& temporary_path() const override { return real_->temporary_path(); }
 
  private:
   bool Take(std::uint64_t n) {
@@ -40,7 +45,7 @@ class LimitedOutputFile : public platform::OutputFile {
 
 std::unique_ptr<platform::OutputFile> FakeFileSystem::CreateOutputFile(const std::filesystem::path& final_path,
                                                                        std::string* error) {
-  if (outputs_fail) {
+  if (outputs_fail || unwritable_outputs.count(final_path)) {
     if (error) *error = final_path.string() + ": cannot create the file: Permission denied";
     return nullptr;
   }
@@ -55,7 +60,10 @@ std::optional<std::vector<platform::DirectoryEntry>> FakeFileSystem::ListDirecto
 }
 
 bool FakeFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (unrenamable.count(from)) return false;
+  if (unrenamable.count(from) || (rename_fails && rename_fails(from, to))) {
+    errno = EIO;
+    return false;
+  }
   ++renames;
   return platform::FileSystem::Rename(from, to);
 }

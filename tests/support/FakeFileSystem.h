@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -16,6 +17,8 @@ class FakeFileSystem : public platform::FileSystem {
  public:
   std::set<std::filesystem::path> unlistable;
   std::set<std::filesystem::path> unrenamable;  // sources that fail to rename
+  // Any other rename to fail, decided by its two names.
+  std::function<bool(const std::filesystem::path& from, const std::filesystem::path& to)> rename_fails;
   std::set<std::filesystem::path> unhideable;
   bool writes_fail = false;
   std::vector<std::filesystem::path> mount_points;  // checked before the real mount table
@@ -23,6 +26,7 @@ class FakeFileSystem : public platform::FileSystem {
   bool use_removable = false;
   int renames = 0;
   bool outputs_fail = false;               // the output folder is not writable
+  std::set<std::filesystem::path> unwritable_outputs;  // final names whose output file cannot be created
   std::uint64_t output_budget = UINT64_MAX;  // bytes an output file may take before the disk is full
 
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::filesystem::path& folder) override;
