@@ -88,6 +88,17 @@ TEST_F(Settings, FailedWriteLeavesTheFileAsItWas) {
   EXPECT_EQ(files, 1u) << "no temporary file is left";
 }
 
+TEST_F(Settings, OnFatTheFileIsHiddenAndStillRead) {
+  testfiles::FakeFileSystem fat;
+  fat.fat = true;
+  platform::ScopedFileSystem scoped(fat);
+  ASSERT_TRUE(WriteFolderIni("SOURCE", "SELECT", "SD"));
+  EXPECT_EQ(fat.IsHidden(SettingsFilePath()), true);
+  ASSERT_TRUE(WriteFolderIni("SOURCE", "SELECT", "FILE"));
+  EXPECT_EQ(fat.IsHidden(SettingsFilePath()), true) << "the replacing file is hidden again";
+  EXPECT_EQ(ReadFolderIni("SOURCE", "SELECT"), "FILE");
+}
+
 TEST_F(Settings, WritersInOtherProcessesNeverLoseAValue) {
   // Processes, not threads: only the lock on the settings folder keeps their
   // read-modify-write cycles apart.
