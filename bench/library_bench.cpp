@@ -56,6 +56,42 @@ void BM_CollectAllOfAThousandRecordings(benchmark::State& state) {
 }
 BENCHMARK(BM_CollectAllOfAThousandRecordings)->Unit(benchmark::kMillisecond);
 
+// 1600 front files whose names start a group each ("A_S"), as a recorder
+// makes them in one-shot mode.
+const fs::path& OneRecordingGroupsCard() {
+  static const fs::path root = [] {
+    const fs::path card = fs::temp_directory_path() / "brennovale-bench" / "card-1600-groups";
+    if (fs::exists(card / "complete")) return card;
+    std::string ftyp(300, '\0');
+    ftyp.replace(0, 12, std::string("\0\0\0\x14" "ftypqt  ", 12));
+    fs::create_directories(card / "Normal/Main");
+    fs::create_directories(card / "Parking");
+    for (int i = 0; i < 1600; ++i) {
+      char name[40];
+      std::snprintf(name, sizeof name, "A_S-240301-000000-%06dM.MOV", i);
+      std::ofstream(card / "Normal/Main" / name, std::ios::binary) << ftyp;
+    }
+    std::ofstream(card / "complete");
+    return card;
+  }();
+  return root;
+}
+
+// What brennovale-info --scan does: open the card, select every group item
+// (each selection lists and groups the whole folder again), collect all.
+void BM_SelectEveryOneRecordingGroup(benchmark::State& state) {
+  const fs::path& card = OneRecordingGroupsCard();
+  library::SourceScanner scanner(nullptr);
+  for (auto _ : state) {
+    scanner.OpenSource(card, library::SourceKind::kCard);
+    std::size_t listed = 0;
+    for (const auto& group : scanner.tree().top()[0]->children) listed += scanner.SelectItem(group.get());
+    benchmark::DoNotOptimize(listed);
+    benchmark::DoNotOptimize(scanner.CollectAllRecordings().size());
+  }
+}
+BENCHMARK(BM_SelectEveryOneRecordingGroup)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 
 BENCHMARK_MAIN();
