@@ -21,8 +21,7 @@
 namespace platform {
 namespace {
 
-constexpr long kFatMagic = 0x4d44;        // MSDOS_SUPER_MAGIC
-constexpr long kExfatMagic = 0x2011BAB0;  // EXFAT_SUPER_MAGIC
+constexpr long kFatMagic = 0x4d44;  // MSDOS_SUPER_MAGIC
 
 FileSystem& RealInstance() {
   static FileSystem* real = new FileSystem;
@@ -178,11 +177,11 @@ bool FileSystem::Rename(const std::filesystem::path& from, const std::filesystem
 }
 
 int FileSystem::AttributeIoctl(int fd, unsigned long request, std::uint32_t* attributes) {
-  // Only FAT and exFAT volumes are asked: elsewhere the request number may
-  // mean something else (a FUSE driver passes it on).
+  // Only FAT volumes are asked: elsewhere the request number may mean
+  // something else (a FUSE driver passes it on).
   struct statfs volume {};
   if (fstatfs(fd, &volume) != 0) return errno;
-  if (volume.f_type != kFatMagic && volume.f_type != kExfatMagic) return ENOTTY;
+  if (volume.f_type != kFatMagic) return ENOTTY;
   return ioctl(fd, request, attributes) == 0 ? 0 : errno;
 }
 
