@@ -132,11 +132,13 @@ int TriggerCode(std::string_view name) {
 platform::SystemTime TimeOfName(std::string_view name) {
   const std::string date = FieldUpTo(name, 4, '-');
   const std::string time = FieldUpTo(name, 11, '-');
-  const auto seconds = platform::LocalFieldsToUnixSeconds(2000 + Digits(date, 0, 2), Digits(date, 2, 2),
-                                                          Digits(date, 4, 2), Digits(time, 0, 2), Digits(time, 2, 2),
-                                                          Digits(time, 4, 2));
-  return platform::UnixSecondsToLocalTime(seconds.value_or(0))
-      .value_or(platform::UnixSecondsToLocalTime(0).value_or(platform::SystemTime{}));
+  // A folder's names lie within hours of each other, and a scan reads them
+  // again for every selected item: the zone is looked up once per hour.
+  thread_local platform::LocalTimeConverter converter;
+  const auto seconds = converter.FieldsToUnixSeconds(2000 + Digits(date, 0, 2), Digits(date, 2, 2), Digits(date, 4, 2),
+                                                     Digits(time, 0, 2), Digits(time, 2, 2), Digits(time, 4, 2));
+  if (const auto t = converter.ToLocalTime(seconds.value_or(0))) return *t;
+  return platform::UnixSecondsToLocalTime(0).value_or(platform::SystemTime{});
 }
 
 std::string DisplayName(std::string_view name) {

@@ -11,7 +11,7 @@
 namespace library {
 namespace {
 
-std::string SequenceKey(std::string_view name) { return name.size() > 18 ? std::string(name.substr(18, 6)) : std::string(); }
+std::string_view SequenceKey(std::string_view name) { return name.size() > 18 ? name.substr(18, 6) : std::string_view(); }
 
 template <typename T, typename NameOf>
 void RecordingOrder(std::vector<T>& items, NameOf name_of) {
@@ -28,6 +28,25 @@ bool ByName(const platform::DirectoryEntry& a, const platform::DirectoryEntry& b
 
 }  // namespace
 
+std::filesystem::path NormalizeSourcePath(const std::filesystem::path& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(path, ec);
+  if (ec) full = path;
+  full = full.lexically_normal();
+  if (!full.has_filename() && full.has_relative_path()) full = full.parent_path();
+  return full;
+}
+
+SourceKind DetectSourceKind(const std::filesystem::path& given_path) {
+  const std::filesystem::path path = NormalizeSourcePath(given_path);
+  platform::FileSystem& fs = platform::Fs();
+  if (fs.IsDirectory(path)) {
+    return fs.MountPointOf(path) == path && IsCardLayout(path) ? SourceKind::kCard : SourceKind::kFolder;
+  }
+  return recording::IsRecording(path) ? SourceKind::kFile : SourceKind::kNone;
+}
+
 void SortInRecordingOrder(std::vector<RecordingEntry>& entries) {
   RecordingOrder(entries, [](const RecordingEntry& e) -> std::string_view { return e.name; });
 }
@@ -43,9 +62,51 @@ void SourceScanner::EntriesChanged() {
   if (on_entries_changed) on_entries_changed();
 }
 
+bool SourceScanner::OverlapsWalkedTree(const std::string& resolved) const {
+  const auto inside = [](const std::string& path, const std::string& folder) {
+    return path.rfind(folder, 0) == 0 &&
+           (path.size() == folder.size() || folder.back() == '/' || path[folder.size()] == '/');
+  };
+  return std::any_of(walked_trees_.begin(), walked_trees_.end(), [&](const std::string& tree) {
+    return inside(resolved, tree) || inside(tree, resolved);
+  });
+}
+
+void SourceScanner::BeginWalk(const std::filesystem::path& start) {
+  walked_trees_.clear();
+  followed_links_.clear();
+  for (const std::filesystem::path& folder : {source_path_, start}) {
+    const std::string resolved = platform::Fs().Resolve(folder).string();
+    if (!resolved.empty() && !OverlapsWalkedTree(resolved)) walked_trees_.push_back(resolved);
+  }
+}
+
+bool SourceScanner::FollowLink(const std::filesystem::path& link) {
+  auto [it, added] = followed_links_.try_emplace(link.string(), false);
+  if (added) {
+    const std::string target = platform::Fs().Resolve(link).string();
+    it->second = !target.empty() && !OverlapsWalkedTree(target);
+    if (it->second) walked_trees_.push_back(target);
+  }
+  return it->second;
+}
+
+std::optional<std::vector<platform::DirectoryEntry>> SourceScanner::List(const std::filesystem::path& folder) {
+  auto listing = platform::Fs().ListDirectory(folder);
+  const auto is_link = [](const platform::DirectoryEntry& e) { return e.is_link; };
+  if (listing && std::any_of(listing->begin(), listing->end(), is_link)) {
+    // In name order, so that of two links to one folder the same one is kept.
+    std::sort(listing->begin(), listing->end(), ByName);
+    std::erase_if(*listing, [&](const platform::DirectoryEntry& e) {
+      return e.is_link && (!e.is_directory || !FollowLink(folder / e.name));
+    });
+  }
+  return listing;
+}
+
 std::optional<std::vector<platform::DirectoryEntry>> SourceScanner::ListInRecordingOrder(
     const std::filesystem::path& folder) {
-  auto listing = platform::Fs().ListDirectory(folder);
+  auto listing = List(folder);
   if (listing) RecordingOrder(*listing, [](const platform::DirectoryEntry& e) -> std::string_view { return e.name; });
   return listing;
 }
@@ -88,7 +149,7 @@ void SourceScanner::AddPlaceholder(const std::filesystem::path& path, std::vecto
 }
 
 int SourceScanner::ProbeFolder(const std::filesystem::path& folder) {
-  const auto listing = platform::Fs().ListDirectory(folder);
+  const auto listing = List(folder);
   if (!listing) return 2;
   for (const auto& e : *listing) {
     if ((e.is_directory && e.name == "Main") || (!e.is_directory && IsMainCameraName(e.name))) return 1;
@@ -169,7 +230,7 @@ bool SourceScanner::CollectGroup(const std::filesystem::path& camera, const std:
 bool SourceScanner::WalkSubfolders(const std::filesystem::path& folder, TreeItem* parent,
                                    std::vector<RecordingEntry>* entries, std::vector<RecordingEntry>* placeholders,
                                    bool show_summary, int depth, int* count) {
-  auto listing = platform::Fs().ListDirectory(folder);
+  auto listing = List(folder);
   if (!listing) return false;
   std::stable_sort(listing->begin(), listing->end(), ByName);
   for (const auto& e : *listing) {
@@ -192,7 +253,7 @@ bool SourceScanner::WalkSubfolders(const std::filesystem::path& folder, TreeItem
 }
 
 unsigned SourceScanner::FolderTriggerSummary(const std::filesystem::path& folder) {
-  const auto listing = platform::Fs().ListDirectory(folder);
+  const auto listing = List(folder);
   if (!listing) return 0;
   unsigned bits = 0;
   for (const auto& e : *listing) {
@@ -201,7 +262,8 @@ unsigned SourceScanner::FolderTriggerSummary(const std::filesystem::path& folder
   return bits;
 }
 
-void SourceScanner::OpenSource(const std::filesystem::path& path, SourceKind kind) {
+void SourceScanner::OpenSource(const std::filesystem::path& given_path, SourceKind kind) {
+  const std::filesystem::path path = NormalizeSourcePath(given_path);
   checked_.clear();
   serial_ = 0;
   entries_.clear();
@@ -210,6 +272,7 @@ void SourceScanner::OpenSource(const std::filesystem::path& path, SourceKind kin
   kind_ = kind;
   source_path_ = path;
   watcher_.Watch(path);
+  BeginWalk(path);
   platform::FileSystem& fs = platform::Fs();
   switch (kind) {
     case SourceKind::kCard: {
@@ -221,8 +284,7 @@ void SourceScanner::OpenSource(const std::filesystem::path& path, SourceKind kin
       break;
     }
     case SourceKind::kFolder: {
-      std::string text = path.string();
-      if (text.size() > 1 && text.back() == '/') text.pop_back();
+      const std::string text = path.string();
       const std::size_t slash = text.rfind('/');
       tree_.set_root_path(slash == std::string::npos ? std::string() : text.substr(0, slash));
       TreeItem* top = tree_.Insert(nullptr, slash == std::string::npos ? text : text.substr(slash + 1));
@@ -256,7 +318,7 @@ TreeItem* SourceScanner::InitialItem() const {
 std::size_t SourceScanner::SelectItem(TreeItem* item) {
   const std::filesystem::path path = item != nullptr ? tree_.PathOf(item) : std::filesystem::path();
   if (path.empty()) return 0;
-  checked_.clear();
+  BeginWalk(path);
   selected_ = item;
   shown_path_ = path;
   entries_.clear();
@@ -315,7 +377,7 @@ void SourceScanner::Collect(const std::filesystem::path& folder, std::vector<Rec
 
 const std::vector<RecordingEntry>& SourceScanner::CollectAllRecordings() {
   all_recordings_.clear();
-  checked_.clear();
+  BeginWalk(source_path_);
   serial_ = 0;
   switch (kind_) {
     case SourceKind::kCard:
@@ -343,7 +405,7 @@ std::string SourceScanner::ComputeFirmwareVersion() {
     const bool camera_folder = p.name == "Main" && (p.path.find("Normal/Main") != std::string::npos ||
                                                     p.path.find("Parking/Main") != std::string::npos);
     if (!camera_folder || !platform::Fs().IsDirectory(p.path)) continue;
-    auto listing = platform::Fs().ListDirectory(p.path);
+    auto listing = List(p.path);
     if (!listing) continue;
     std::stable_sort(listing->begin(), listing->end(), ByName);
     for (const auto& e : *listing) {

@@ -89,6 +89,15 @@ class SourceScanner {
   bool IsPlayableMainFile(const std::filesystem::path& folder, const platform::DirectoryEntry& e);
   // The folder's listing in recording order; empty on failure.
   std::optional<std::vector<platform::DirectoryEntry>> ListInRecordingOrder(const std::filesystem::path& folder);
+  // A folder's listing in name order without the symbolic links that are not
+  // followed: every link to a file (the file is listed where it is, or lies
+  // outside the source), and every link to a folder that is, holds or lies
+  // inside a folder the walk already covers.
+  std::optional<std::vector<platform::DirectoryEntry>> List(const std::filesystem::path& folder);
+  // Starts a walk (open, select, collect) from the source and from start.
+  void BeginWalk(const std::filesystem::path& start);
+  bool FollowLink(const std::filesystem::path& link);
+  bool OverlapsWalkedTree(const std::string& resolved) const;
   void EntriesChanged();
   bool Check(const std::filesystem::path& file);
 
@@ -103,12 +112,29 @@ class SourceScanner {
   TreeItem* selected_ = nullptr;
   std::int32_t serial_ = 0;
   RecordingCheck check_;
-  // Answers of the recording check during one operation (a file is asked
-  // about several times while groups, summaries and entries are made).
+  // Answers of the recording check since the source was opened: groups,
+  // summaries, every selected item and the list of all recordings ask about
+  // the same files, and each file is opened for the check once per scan.
   std::unordered_map<std::string, bool> checked_;
+  // For the current walk: the resolved folders it covers (the source, the
+  // selected item's folder and every link target followed), and the links
+  // met with whether they are followed, so that a link loop neither recurses
+  // nor lists a file twice.
+  std::vector<std::string> walked_trees_;
+  std::unordered_map<std::string, bool> followed_links_;
   HeaderReader header_reader_;
   SourceWatcher watcher_;
 };
+
+// The form a source path is kept in: absolute (a relative path is taken from
+// the current folder), without "." and ".." parts and without a trailing
+// separator, so "c30", "./c30/" and "/media/card/" name their folders.
+std::filesystem::path NormalizeSourcePath(const std::filesystem::path& path);
+
+// What a path given by the user is as a source: a card when it is the mount
+// point of a volume laid out as the recorder's card, a folder, a single file
+// when it passes the recording check, otherwise kNone.
+SourceKind DetectSourceKind(const std::filesystem::path& path);
 
 // Puts entries whose name is a recording name first, each part in sequence
 // number order (characters 18 to 23 of the name).

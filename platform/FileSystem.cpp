@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -28,11 +29,6 @@ FileSystem& RealInstance() {
 }
 
 std::atomic<FileSystem*> g_current{nullptr};
-
-bool OnFat(int fd) {
-  struct statfs fs {};
-  return fstatfs(fd, &fs) == 0 && fs.f_type == kFatMagic;
-}
 
 // Undoes the octal escapes of /proc/self/mountinfo (\040 for a space).
 std::string Unescape(const std::string& s) {
@@ -55,9 +51,9 @@ struct Mount {
   std::string source;
 };
 
-std::vector<Mount> Mounts() {
+std::vector<Mount> Mounts(const std::filesystem::path& mountinfo) {
   std::vector<Mount> mounts;
-  std::ifstream in("/proc/self/mountinfo");
+  std::ifstream in(mountinfo);
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
@@ -80,24 +76,6 @@ std::string ReadFirstLine(const std::filesystem::path& path) {
   return line;
 }
 
-// Whether the block device behind a /dev path is a removable medium or an SD slot.
-bool IsRemovableDevice(const std::string& source) {
-  if (source.rfind("/dev/", 0) != 0) return false;
-  std::error_code ec;
-  const std::filesystem::path dev = std::filesystem::canonical(source, ec);
-  if (ec) return false;
-  const std::string name = dev.filename().string();
-  if (name.rfind("mmcblk", 0) == 0) return true;
-  std::filesystem::path sys = std::filesystem::canonical("/sys/class/block/" + name, ec);
-  if (ec) return false;
-  // A partition's removable flag lives on its disk, one level up.
-  for (int level = 0; level < 2; ++level) {
-    if (ReadFirstLine(sys / "removable") == "1") return true;
-    sys = sys.parent_path();
-  }
-  return false;
-}
-
 }  // namespace
 
 FileSystem& Fs() {
@@ -112,14 +90,20 @@ std::optional<std::vector<DirectoryEntry>> FileSystem::ListDirectory(const std::
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return std::nullopt;
   const int dir_fd = dirfd(dir);
-  const bool fat = OnFat(dir_fd);
+  std::uint32_t folder_attributes = 0;
+  const bool fat = AttributeIoctl(dir_fd, FAT_IOCTL_GET_ATTRIBUTES, &folder_attributes) == 0;
   std::vector<DirectoryEntry> entries;
   while (dirent* e = readdir(dir)) {
     const std::string name = e->d_name;
     const bool dots = name == "." || name == "..";
     if (!dots && name[0] == '.') continue;
     bool is_dir = e->d_type == DT_DIR;
-    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+    bool is_link = e->d_type == DT_LNK;
+    if (e->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      is_link = fstatat(dir_fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+    }
+    if (e->d_type == DT_UNKNOWN || is_link) {
       struct stat st {};
       is_dir = fstatat(dir_fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
     }
@@ -127,12 +111,12 @@ std::optional<std::vector<DirectoryEntry>> FileSystem::ListDirectory(const std::
       const int fd = openat(dir_fd, e->d_name, O_RDONLY | O_CLOEXEC);
       if (fd >= 0) {
         std::uint32_t attributes = 0;
-        const bool hidden = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0 && (attributes & ATTR_HIDDEN);
+        const bool hidden = AttributeIoctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0 && (attributes & ATTR_HIDDEN);
         close(fd);
         if (hidden) continue;
       }
     }
-    entries.push_back({name, is_dir});
+    entries.push_back({name, is_dir, is_link});
   }
   closedir(dir);
   return entries;
@@ -141,6 +125,36 @@ std::optional<std::vector<DirectoryEntry>> FileSystem::ListDirectory(const std::
 bool FileSystem::Exists(const std::filesystem::path& path) {
   struct stat st {};
   return !path.empty() && stat(path.c_str(), &st) == 0;
+}
+
+Expected<std::optional<std::string>> FileSystem::ReadWholeFile(const std::filesystem::path& path) {
+  using Result = Expected<std::optional<std::string>>;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return Result(std::nullopt);
+    return Result::Failure(path.string() + ": cannot be read: " + std::strerror(errno));
+  }
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      close(fd);
+      return Result::Failure(path.string() + ": cannot be read: " + std::strerror(error));
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return Result(std::optional<std::string>(std::move(text)));
+}
+
+std::filesystem::path FileSystem::Resolve(const std::filesystem::path& path) {
+  std::error_code ec;
+  std::filesystem::path resolved = std::filesystem::canonical(path, ec);
+  return ec ? std::filesystem::path() : resolved;
 }
 
 bool FileSystem::IsDirectory(const std::filesystem::path& path) {
@@ -162,17 +176,24 @@ bool FileSystem::Rename(const std::filesystem::path& from, const std::filesystem
   return rename(from.c_str(), to.c_str()) == 0;
 }
 
+int FileSystem::AttributeIoctl(int fd, unsigned long request, std::uint32_t* attributes) {
+  // Only FAT volumes are asked: elsewhere the request number may mean
+  // something else (a FUSE driver passes it on).
+  struct statfs volume {};
+  if (fstatfs(fd, &volume) != 0) return errno;
+  if (volume.f_type != kFatMagic) return ENOTTY;
+  return ioctl(fd, request, attributes) == 0 ? 0 : errno;
+}
+
 AttributeResult FileSystem::SetHidden(const std::filesystem::path& path, bool hidden) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return AttributeResult::kFailed;
-  AttributeResult result = AttributeResult::kUnsupported;
-  if (OnFat(fd)) {
-    std::uint32_t attributes = 0;
-    result = AttributeResult::kFailed;
-    if (ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
-      attributes = hidden ? (attributes | ATTR_HIDDEN) : (attributes & ~std::uint32_t{ATTR_HIDDEN});
-      if (ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attributes) == 0) result = AttributeResult::kDone;
-    }
+  std::uint32_t attributes = 0;
+  const int got = AttributeIoctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes);
+  AttributeResult result = got == ENOTTY ? AttributeResult::kUnsupported : AttributeResult::kFailed;
+  if (got == 0) {
+    attributes = hidden ? (attributes | ATTR_HIDDEN) : (attributes & ~std::uint32_t{ATTR_HIDDEN});
+    if (AttributeIoctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attributes) == 0) result = AttributeResult::kDone;
   }
   close(fd);
   return result;
@@ -183,7 +204,7 @@ std::optional<bool> FileSystem::IsHidden(const std::filesystem::path& path) {
   if (fd < 0) return std::nullopt;
   std::optional<bool> result;
   std::uint32_t attributes = 0;
-  if (OnFat(fd) && ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) result = (attributes & ATTR_HIDDEN) != 0;
+  if (AttributeIoctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) result = (attributes & ATTR_HIDDEN) != 0;
   close(fd);
   return result;
 }
@@ -228,7 +249,7 @@ std::filesystem::path FileSystem::MountPointOf(const std::filesystem::path& path
   std::filesystem::path best = "/";
   std::size_t best_length = 1;
   const std::string text = full.string();
-  for (const Mount& m : Mounts()) {
+  for (const Mount& m : Mounts(system_files.mountinfo)) {
     const std::string point = m.point.string();
     const bool inside = text == point || (text.rfind(point, 0) == 0 && (point == "/" || text[point.size()] == '/'));
     if (inside && point.size() >= best_length) {
@@ -241,12 +262,30 @@ std::filesystem::path FileSystem::MountPointOf(const std::filesystem::path& path
 
 std::vector<std::filesystem::path> FileSystem::RemovableVolumes() {
   std::vector<std::filesystem::path> volumes;
-  for (const Mount& m : Mounts()) {
+  for (const Mount& m : Mounts(system_files.mountinfo)) {
     if (IsRemovableDevice(m.source)) volumes.push_back(m.point);
   }
   std::sort(volumes.begin(), volumes.end());
   volumes.erase(std::unique(volumes.begin(), volumes.end()), volumes.end());
   return volumes;
+}
+
+bool FileSystem::IsRemovableDevice(const std::string& source) const {
+  if (source.rfind("/dev/", 0) != 0) return false;
+  // /dev/disk/by-label/... and the like are links to the device node.
+  std::error_code ec;
+  std::filesystem::path dev = std::filesystem::canonical(source, ec);
+  if (ec) dev = std::filesystem::path(source).lexically_normal();
+  const std::string name = dev.filename().string();
+  if (name.rfind("mmcblk", 0) == 0) return true;
+  std::filesystem::path sys = std::filesystem::canonical(system_files.sysfs / "class/block" / name, ec);
+  if (ec) return false;
+  // A partition's removable flag lives on its disk, one level up.
+  for (int level = 0; level < 2; ++level) {
+    if (ReadFirstLine(sys / "removable") == "1") return true;
+    sys = sys.parent_path();
+  }
+  return false;
 }
 
 }  // namespace platform

@@ -123,17 +123,11 @@ void PrintItem(library::SourceScanner& scanner, library::TreeItem* item, int dep
   for (const auto& child : item->children) PrintItem(scanner, child.get(), depth + 1);
 }
 
-int Scan(const std::filesystem::path& path) {
+int Scan(const std::filesystem::path& given_path) {
   library::SourceScanner scanner(nullptr);
-  library::SourceKind kind;
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    const bool card = platform::Fs().MountPointOf(path) == std::filesystem::absolute(path).lexically_normal() &&
-                      library::IsCardLayout(path);
-    kind = card ? library::SourceKind::kCard : library::SourceKind::kFolder;
-  } else if (recording::IsRecording(path)) {
-    kind = library::SourceKind::kFile;
-  } else {
+  const std::filesystem::path path = library::NormalizeSourcePath(given_path);
+  const library::SourceKind kind = library::DetectSourceKind(path);
+  if (kind == library::SourceKind::kNone) {
     std::fprintf(stderr, "brennovale-info: %s: neither a folder nor a recording\n", path.string().c_str());
     return 1;
   }

@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 #include "platform/FileSystem.h"
 #include "viewer/IniFile.h"
@@ -34,14 +32,6 @@ std::filesystem::path DefaultConfigHome() {
   if (xdg != nullptr && xdg[0] == '/') return xdg;
   const char* home = std::getenv("HOME");
   return std::filesystem::path(home != nullptr ? home : "/tmp") / ".config";
-}
-
-std::optional<std::string> ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // Cuts UTF-8 text after 259 UTF-16 code units.
@@ -100,20 +90,30 @@ std::filesystem::path SettingsFilePath() {
 bool SettingsFileExists() { return platform::Fs().Exists(SettingsFilePath()); }
 
 std::string ReadFolderIni(std::string_view section, std::string_view key) {
-  const auto text = ReadText(SettingsFilePath());
-  if (!text) return "";
-  return CutToProfileLength(IniFile::Parse(*text).Get(section, key).value_or(""));
+  const auto text = platform::Fs().ReadWholeFile(SettingsFilePath());
+  if (!text || !*text) return "";
+  return CutToProfileLength(IniFile::Parse(**text).Get(section, key).value_or(""));
 }
 
-bool WriteFolderIni(std::string_view section, std::string_view key, std::string_view value) {
+bool WriteFolderIni(std::string_view section, std::string_view key, std::string_view value, std::string* error) {
   const std::filesystem::path path = SettingsFilePath();
   std::lock_guard guard(g_lock);
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
   FolderLock folder_lock(path.parent_path());
-  IniFile ini = IniFile::Parse(ReadText(path).value_or(""));
+  // Only a missing file starts empty: saving the one new key over a file that
+  // could not be read would wipe every other setting.
+  const auto text = platform::Fs().ReadWholeFile(path);
+  if (!text) {
+    if (error != nullptr) *error = text.error() + "; the settings were not saved";
+    return false;
+  }
+  IniFile ini = IniFile::Parse(text->value_or(""));
   ini.Set(section, key, value);
-  if (!platform::Fs().WriteFileAtomically(path, ini.Serialize())) return false;
+  if (!platform::Fs().WriteFileAtomically(path, ini.Serialize())) {
+    if (error != nullptr) *error = path.string() + ": cannot be written";
+    return false;
+  }
   platform::Fs().SetHidden(path, true);
   return true;
 }

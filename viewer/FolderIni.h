@@ -39,7 +39,10 @@ bool SettingsFileExists();
 std::string ReadFolderIni(std::string_view section, std::string_view key);
 // Writes one value through to the file at once (temporary file, fsync,
 // rename) and marks the file hidden where the file system has the attribute.
-bool WriteFolderIni(std::string_view section, std::string_view key, std::string_view value);
+// A settings file that exists but cannot be read is never replaced: the write
+// fails, and error (when given) says why.
+bool WriteFolderIni(std::string_view section, std::string_view key, std::string_view value,
+                    std::string* error = nullptr);
 
 // The three display defaults, written only when the file is missing.
 void WriteDisplayDefaultsIfMissing();

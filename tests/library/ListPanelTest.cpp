@@ -124,7 +124,47 @@ TEST_F(ListPanel, BadgesComposeTheTriggersAndTopItemsHaveNone) {
     }
   }
   EXPECT_EQ(coloured, 0) << "a top-level item is never badged";
-  EXPECT_GE(CFolderTreeCtrl::kRowHeight, 26);
+}
+
+TEST_F(ListPanel, TreeRowsHoldTheirBadgeAndAClickHitsTheRowDrawnThere) {
+  panel_.OpenSource(card_, SourceKind::kCard);
+  const auto rows = panel_.tree()->VisibleItems();
+  ASSERT_EQ(rows.size(), 4u);
+  ASSERT_EQ(rows[1], panel_.tree()->selected());
+  const QImage tree = panel_.tree()->viewport()->grab().toImage();
+  // The selected row's fill and focus frame give the drawn row height.
+  int top = -1, bottom = -1;
+  for (int y = 0; y < tree.height(); ++y) {
+    if (QColor(tree.pixel(2, y)) != QColor(Qt::white)) {
+      if (top < 0) top = y;
+      bottom = y;
+    }
+  }
+  const int height = bottom - top + 1;
+  EXPECT_EQ(top, height) << "the selected item is the second row";
+  EXPECT_EQ(height, CFolderTreeCtrl::Badge(0).height()) << "a row is as tall as a badge";
+  // The badge of the last row (Parking's group, not selected) lies wholly in that row.
+  int badge_top = tree.height(), badge_bottom = -1;
+  for (int y = 0; y < tree.height(); ++y) {
+    for (int x = 100; x < tree.width(); ++x) {
+      const QColor c(tree.pixel(x, y));
+      if (y >= 2 * height && c.saturation() > 60 && c != QColor(0, 204, 255)) {
+        badge_top = std::min(badge_top, y);
+        badge_bottom = std::max(badge_bottom, y);
+      }
+    }
+  }
+  ASSERT_GE(badge_bottom, 0) << "Parking's group carries a badge";
+  EXPECT_GE(badge_top, 3 * height);
+  EXPECT_LT(badge_bottom, 4 * height);
+  // A click anywhere in a row's band selects the item drawn there.
+  for (int y : {3 * height + 1, 3 * height + height - 1}) {
+    panel_.tree()->Select(panel_.scanner().tree().top()[0]->children[0].get());
+    QTest::mouseClick(panel_.tree()->viewport(), Qt::LeftButton, {}, QPoint(20, y));
+    EXPECT_EQ(panel_.tree()->selected(), rows[3]) << y;
+  }
+  QTest::mouseClick(panel_.tree()->viewport(), Qt::LeftButton, {}, QPoint(20, 3 * height - 1));
+  EXPECT_EQ(panel_.tree()->selected(), rows[2]);
 }
 
 TEST_F(ListPanel, GeneratedCardShowsEveryGroupAndTrigger) {

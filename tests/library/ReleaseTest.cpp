@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -132,6 +135,33 @@ TEST_F(Release, RecordingRootWithAndWithoutCameraFolders) {
   const RecordingRoot flat = RecordingRootOf(dir_ / "x" / (kBase + "M.MOV"));
   EXPECT_EQ(flat.root, dir_ / "x");
   EXPECT_FALSE(flat.in_subfolder);
+}
+
+TEST_F(Release, OnFatReleasedFilesAreHiddenAndLeftOutOfListings) {
+  fake_.fat = true;
+  const fs::path main = MakeRecording(card_ / "Normal", kBase);
+  const fs::path other = MakeRecording(card_ / "Normal", "A__-240301-101600-000124");
+  ASSERT_TRUE(ReleaseRecording(main));
+  EXPECT_EQ(fake_.IsHidden(card_ / "Normal/Main" / (kBase + "M.DMY")), true);
+  EXPECT_EQ(fake_.IsHidden(card_ / "Normal/Sub_" / (kBase + "S.DMY")), true);
+  EXPECT_EQ(fake_.IsHidden(other), false);
+  const auto listing = fake_.ListDirectory(card_ / "Normal/Main");
+  ASSERT_TRUE(listing);
+  std::vector<std::string> names;
+  for (const auto& e : *listing) names.push_back(e.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", other.filename().string()}));
+}
+
+TEST_F(Release, OnFatAFailedAttributeIoctlKeepsTheRecording) {
+  for (unsigned long request : {FAT_IOCTL_GET_ATTRIBUTES, FAT_IOCTL_SET_ATTRIBUTES}) {
+    fake_.fat = true;
+    fake_.failing_ioctls = {request};
+    const fs::path main = MakeRecording(card_ / "Normal", kBase);
+    EXPECT_FALSE(ReleaseRecording(main)) << request;
+    EXPECT_TRUE(fs::exists(main)) << "a file that could not be hidden is not renamed";
+    EXPECT_FALSE(fs::exists(card_ / "Normal/Main" / (kBase + "M.DMY")));
+  }
 }
 
 TEST(ReleaseOnFat, UsesTheHiddenAttributeWhereTheMachineCanMountAnImage) {

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <map>
+#include <set>
 #include <thread>
 
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
 #include "library/RecordingNames.h"
+#include "recording/MappedFileReader.h"
 #include "viewer/FolderIni.h"
 
 namespace library {
@@ -236,6 +241,165 @@ TEST_F(Scanning, WatcherPostsOnceWhenTheSourceVanishes) {
   EXPECT_TRUE(scanner_.watcher().watched_path().empty());
   EXPECT_EQ(scanner_.SelectItem(scanner_.InitialItem()), 0u) << "the list stays usable";
 }
+
+// Runs the rest of a scope with another current folder.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
+  ~CurrentFolder() { fs::current_path(previous_); }
+
+ private:
+  fs::path previous_;
+};
+
+struct PathForm {
+  const char* name;
+  const char* cwd;    // under the test folder
+  const char* given;  // as the user typed it
+  friend void PrintTo(const PathForm& f, std::ostream* os) { *os << f.name; }
+};
+
+class SourcePaths : public Scanning, public ::testing::WithParamInterface<PathForm> {};
+
+TEST_P(SourcePaths, NameTheSameFolder) {
+  StandardCard();
+  fs::create_directories(dir_ / "elsewhere");
+  CurrentFolder cwd(dir_ / GetParam().cwd);
+  EXPECT_EQ(NormalizeSourcePath(GetParam().given), card_);
+  EXPECT_EQ(DetectSourceKind(GetParam().given), SourceKind::kCard) << "the fake mounts the card";
+  scanner_.OpenSource(GetParam().given, SourceKind::kFolder);
+  EXPECT_EQ(scanner_.source_path(), card_);
+  ASSERT_EQ(Texts(nullptr), (std::vector<std::string>{"card"}));
+  EXPECT_EQ(scanner_.tree().PathOf(scanner_.tree().FirstTopLevel()), card_);
+  EXPECT_EQ(scanner_.CollectAllRecordings().size(), 7u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, SourcePaths,
+                         ::testing::Values(PathForm{"relative_without_slash", ".", "card"},
+                                           PathForm{"dot_inside_the_folder", "card", "."},
+                                           PathForm{"trailing_slash", ".", "card/"},
+                                           PathForm{"dot_parts", "elsewhere", "../card/./"},
+                                           PathForm{"dot_slash", "card", "./"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Scanning, CardMountPointWithATrailingSlashIsACard) {
+  StandardCard();
+  const fs::path given = card_.string() + "/";
+  EXPECT_EQ(DetectSourceKind(given), SourceKind::kCard);
+  EXPECT_EQ(DetectSourceKind(card_ / "Normal"), SourceKind::kFolder);
+  EXPECT_EQ(DetectSourceKind(card_ / "Normal/Main/A__-240301-100000-000001M.MOV"), SourceKind::kFile);
+  EXPECT_EQ(DetectSourceKind(card_ / "Normal/Data/A__-240301-100000-000001D.ADA"), SourceKind::kNone);
+  scanner_.OpenSource(given, SourceKind::kCard);
+  EXPECT_EQ(scanner_.tree().root_path(), card_);
+  ASSERT_EQ(Texts(nullptr), (std::vector<std::string>{"Normal", "Parking"}));
+  EXPECT_EQ(scanner_.SelectItem(scanner_.InitialItem()), 3u);
+  EXPECT_EQ(scanner_.shown_path(), card_ / "Normal" / "240301_0001");
+}
+
+class SymbolicLinks : public Scanning {
+ protected:
+  // Every path listed at most once, and all seven recordings there.
+  void ExpectEachRecordingOnce(const std::vector<RecordingEntry>& all) {
+    std::set<std::string> names, paths;
+    for (const auto& e : all) {
+      EXPECT_TRUE(paths.insert(e.path).second) << "listed twice: " << e.path;
+      names.insert(e.name);
+    }
+    EXPECT_EQ(names.size(), 7u);
+    EXPECT_EQ(all.size(), names.size());
+  }
+};
+
+TEST_F(SymbolicLinks, ALoopBackIntoTheCardIsNotFollowed) {
+  StandardCard();
+  fs::create_directory_symlink(".", card_ / "Normal/Loop");
+  fs::create_directory_symlink("..", card_ / "Normal/Main/Up");
+  scanner_.OpenSource(card_, SourceKind::kCard);
+  for (const auto& top : scanner_.tree().top()) {
+    for (const auto& item : top->children) EXPECT_TRUE(IsGroupName(item->text)) << item->text;
+  }
+  EXPECT_EQ(Texts(scanner_.tree().top()[0].get()).size(), 3u);
+  ExpectEachRecordingOnce(scanner_.CollectAllRecordings());
+}
+
+TEST_F(SymbolicLinks, ALoopInACopiedCardFolderIsNotFollowed) {
+  StandardCard();
+  fs::create_directory_symlink(".", card_ / "Normal/Loop");
+  fs::create_directory_symlink(card_, card_ / "Parking/Card");
+  scanner_.OpenSource(card_, SourceKind::kFolder);
+  TreeItem* top = scanner_.tree().FirstTopLevel();
+  EXPECT_EQ(Texts(top), (std::vector<std::string>{"Normal", "Parking"}));
+  scanner_.SelectItem(top->children[0].get());
+  EXPECT_EQ(Texts(top->children[0].get()).size(), 3u) << "groups only, no Loop";
+  ExpectEachRecordingOnce(scanner_.CollectAllRecordings());
+}
+
+TEST_F(SymbolicLinks, AFolderOutsideIsFollowedOnceAndFileLinksNever) {
+  testfiles::WriteStubRecording(dir_ / "outside/A__-240305-100000-000001M.MOV");
+  fs::create_directory_symlink(".", dir_ / "outside/Again");
+  fs::create_directories(dir_ / "source");
+  fs::create_directory_symlink(dir_ / "outside", dir_ / "source/First");
+  fs::create_directory_symlink(dir_ / "outside", dir_ / "source/Second");
+  fs::create_symlink(dir_ / "outside/A__-240305-100000-000001M.MOV", dir_ / "source/A__-240305-100000-000001M.MOV");
+  scanner_.OpenSource(dir_ / "source", SourceKind::kFolder);
+  EXPECT_EQ(Texts(scanner_.tree().FirstTopLevel()), (std::vector<std::string>{"First"}));
+  const auto& all = scanner_.CollectAllRecordings();
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].path, (dir_ / "source/First/A__-240305-100000-000001M.MOV").string());
+}
+
+TEST_F(Scanning, EachFileIsCheckedOncePerScan) {
+  // What brennovale-info --scan does: open the card, select every item,
+  // collect all recordings. One file per group, so that every selection
+  // lists the whole folder again.
+  constexpr int kFiles = 300;
+  for (int i = 0; i < kFiles; ++i) {
+    char name[40];
+    std::snprintf(name, sizeof name, "A_S-240301-000000-%06dM.MOV", i);
+    testfiles::WriteStubRecording(card_ / "Normal/Main" / name);
+  }
+  fs::create_directories(card_ / "Parking");
+  std::map<std::string, int> checks;
+  scanner_.set_recording_check([&](const fs::path& p) {
+    ++checks[p.string()];
+    return recording::IsRecording(p);
+  });
+  scanner_.OpenSource(card_, SourceKind::kCard);
+  std::size_t listed = 0;
+  for (const auto& group : scanner_.tree().top()[0]->children) listed += scanner_.SelectItem(group.get());
+  EXPECT_EQ(listed, static_cast<std::size_t>(kFiles));
+  EXPECT_EQ(scanner_.CollectAllRecordings().size(), static_cast<std::size_t>(kFiles));
+  EXPECT_EQ(checks.size(), static_cast<std::size_t>(kFiles));
+  int most = 0;
+  for (const auto& [path, n] : checks) most = std::max(most, n);
+  EXPECT_EQ(most, 1) << "a file was opened for the recording check more than once";
+}
+
+struct ToolScan {
+  const char* name;
+  const char* cwd;  // under the test folder
+  const char* given;
+};
+
+class ScanTool : public Scanning, public ::testing::WithParamInterface<ToolScan> {};
+
+TEST_P(ScanTool, ListsEveryRecordingOnceFromAnyPathForm) {
+  StandardCard();
+  fs::create_directory_symlink(".", card_ / "Normal/Loop");
+  int status = -1;
+  const std::string out = testfiles::Run("cd '" + (dir_ / GetParam().cwd).string() + "' && " + BRENNOVALE_INFO +
+                                             " --scan '" + GetParam().given + "'",
+                                         &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(out.find("source " + card_.string() + ": folder\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("all recordings: 7\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Loop"), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, ScanTool,
+                         ::testing::Values(ToolScan{"relative", ".", "card"}, ToolScan{"dot", "card", "."},
+                                           ToolScan{"trailing_slash", "card/Normal", "../"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace library

@@ -1,6 +1,11 @@
 #include "FakeFileSystem.h"
 
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstring>
 
 namespace testfiles {
 namespace {
@@ -89,6 +94,31 @@ std::filesystem::path FakeFileSystem::MountPointOf(const std::filesystem::path& 
 
 std::vector<std::filesystem::path> FakeFileSystem::RemovableVolumes() {
   return use_removable ? removable : platform::FileSystem::RemovableVolumes();
+}
+
+platform::Expected<std::optional<std::string>> FakeFileSystem::ReadWholeFile(const std::filesystem::path& path) {
+  const auto error = read_errors.find(path);
+  if (error != read_errors.end()) {
+    return platform::Expected<std::optional<std::string>>::Failure(path.string() + ": cannot be read: " +
+                                                                   std::strerror(error->second));
+  }
+  return platform::FileSystem::ReadWholeFile(path);
+}
+
+int FakeFileSystem::AttributeIoctl(int fd, unsigned long request, std::uint32_t* value) {
+  if (!fat) return platform::FileSystem::AttributeIoctl(fd, request, value);
+  if (failing_ioctls.count(request)) return EIO;
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return errno;
+  std::uint32_t& stored = attributes[{st.st_dev, st.st_ino}];
+  if (request == FAT_IOCTL_GET_ATTRIBUTES) {
+    *value = stored;
+  } else if (request == FAT_IOCTL_SET_ATTRIBUTES) {
+    stored = *value;
+  } else {
+    return ENOTTY;
+  }
+  return 0;
 }
 
 }  // namespace testfiles

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -28,11 +30,20 @@ class FakeFileSystem : public platform::FileSystem {
   bool outputs_fail = false;               // the output folder is not writable
   std::set<std::filesystem::path> unwritable_outputs;  // final names whose output file cannot be created
   std::uint64_t output_budget = UINT64_MAX;  // bytes an output file may take before the disk is full
+  std::map<std::filesystem::path, int> read_errors;  // files whose reading fails with this errno
+  // Every volume acts as FAT: the attribute ioctls work, the attributes kept
+  // here by inode (so they follow a renamed file). Requests listed in
+  // failing_ioctls fail with EIO.
+  bool fat = false;
+  std::set<unsigned long> failing_ioctls;
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::uint32_t> attributes;
 
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::filesystem::path& folder) override;
   bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
   platform::AttributeResult SetHidden(const std::filesystem::path& path, bool hidden) override;
   bool WriteFileAtomically(const std::filesystem::path& path, const std::string& contents) override;
+  platform::Expected<std::optional<std::string>> ReadWholeFile(const std::filesystem::path& path) override;
+  int AttributeIoctl(int fd, unsigned long request, std::uint32_t* attributes) override;
   std::filesystem::path MountPointOf(const std::filesystem::path& path) override;
   std::vector<std::filesystem::path> RemovableVolumes() override;
   std::unique_ptr<platform::OutputFile> CreateOutputFile(const std::filesystem::path& final_path,

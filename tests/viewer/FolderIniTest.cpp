@@ -1,8 +1,11 @@
 #include "viewer/FolderIni.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <thread>
+#include <cerrno>
+#include <cstring>
 
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
@@ -85,22 +88,91 @@ TEST_F(Settings, FailedWriteLeavesTheFileAsItWas) {
   EXPECT_EQ(files, 1u) << "no temporary file is left";
 }
 
-TEST_F(Settings, ConcurrentWritersNeverBreakTheFile) {
-  const std::string keys[] = {"K0", "K1", "K2", "K3"};
-  std::vector<std::thread> writers;
-  for (int t = 0; t < 4; ++t) {
-    writers.emplace_back([&keys, t] {
-      for (int i = 0; i < 50; ++i) WriteFolderIni("STRESS", keys[t], std::to_string(i));
-    });
-  }
-  // A reader meanwhile always sees a whole file.
-  for (int i = 0; i < 200; ++i) {
-    const std::string v = ReadFolderIni("STRESS", "K0");
-    EXPECT_TRUE(v.empty() || std::stoi(v) >= 0);
-  }
-  for (auto& w : writers) w.join();
-  for (const std::string& key : keys) EXPECT_EQ(ReadFolderIni("STRESS", key), "49");
+TEST_F(Settings, OnFatTheFileIsHiddenAndStillRead) {
+  testfiles::FakeFileSystem fat;
+  fat.fat = true;
+  platform::ScopedFileSystem scoped(fat);
+  ASSERT_TRUE(WriteFolderIni("SOURCE", "SELECT", "SD"));
+  EXPECT_EQ(fat.IsHidden(SettingsFilePath()), true);
+  ASSERT_TRUE(WriteFolderIni("SOURCE", "SELECT", "FILE"));
+  EXPECT_EQ(fat.IsHidden(SettingsFilePath()), true) << "the replacing file is hidden again";
+  EXPECT_EQ(ReadFolderIni("SOURCE", "SELECT"), "FILE");
 }
+
+TEST_F(Settings, WritersInOtherProcessesNeverLoseAValue) {
+  // Processes, not threads: only the lock on the settings folder keeps their
+  // read-modify-write cycles apart.
+  constexpr int kWriters = 4;
+  constexpr int kWrites = 40;
+  std::vector<pid_t> writers;
+  for (int t = 0; t < kWriters; ++t) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0) << std::strerror(errno);
+    if (pid == 0) {
+      bool ok = true;
+      for (int i = 0; i < kWrites; ++i) ok = WriteFolderIni("STRESS", "K" + std::to_string(t), std::to_string(i)) && ok;
+      _exit(ok ? 0 : 1);
+    }
+    writers.push_back(pid);
+  }
+  // Meanwhile a reader sees each value only grow: a lost update would take a
+  // key back or away.
+  int last[kWriters] = {-1, -1, -1, -1};
+  std::size_t running = writers.size();
+  std::vector<int> status(writers.size(), -1);
+  while (running > 0) {
+    for (int t = 0; t < kWriters; ++t) {
+      const std::string v = ReadFolderIni("STRESS", "K" + std::to_string(t));
+      if (v.empty()) {
+        EXPECT_EQ(last[t], -1) << "K" << t << " vanished after " << last[t];
+        continue;
+      }
+      const int n = std::stoi(v);
+      EXPECT_GE(n, last[t]) << "K" << t;
+      last[t] = n;
+    }
+    for (std::size_t w = 0; w < writers.size(); ++w) {
+      if (status[w] == -1 && waitpid(writers[w], &status[w], WNOHANG) == writers[w]) --running;
+    }
+  }
+  for (int s : status) EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 0);
+  for (int t = 0; t < kWriters; ++t) EXPECT_EQ(ReadFolderIni("STRESS", "K" + std::to_string(t)), std::to_string(kWrites - 1));
+}
+
+struct ReadFault {
+  const char* name;
+  int error;
+  friend void PrintTo(const ReadFault& f, std::ostream* os) { *os << f.name; }
+};
+
+class UnreadableSettings : public Settings, public ::testing::WithParamInterface<ReadFault> {};
+
+TEST_P(UnreadableSettings, AreNeverOverwritten) {
+  ASSERT_TRUE(WriteFolderIni("SOURCE", "SELECT", "SD"));
+  ASSERT_TRUE(WriteFolderIni("DISPLAY", "VOLUME", "100"));
+  const auto before = testfiles::ReadFile(SettingsFilePath());
+  {
+    testfiles::FakeFileSystem fake;
+    fake.read_errors[SettingsFilePath()] = GetParam().error;
+    platform::ScopedFileSystem scoped(fake);
+    EXPECT_EQ(VolumeSetting(), 65535) << "an unreadable file reads as the defaults";
+    std::string error;
+    EXPECT_FALSE(WriteFolderIni("DISPLAY", "ASPECT", "off", &error));
+    EXPECT_NE(error.find(std::strerror(GetParam().error)), std::string::npos) << error;
+    EXPECT_NE(error.find(SettingsFilePath().string()), std::string::npos) << error;
+    WriteDisplayDefaultsIfMissing();
+  }
+  EXPECT_EQ(testfiles::ReadFile(SettingsFilePath()), before) << "not a byte changed";
+  EXPECT_EQ(ReadFolderIni("SOURCE", "SELECT"), "SD");
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(SettingsFilePath().parent_path())) ++files;
+  EXPECT_EQ(files, 1u) << "no temporary file is left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, UnreadableSettings,
+                         ::testing::Values(ReadFault{"io_error", EIO}, ReadFault{"permission_denied", EACCES},
+                                           ReadFault{"stale_handle", ESTALE}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace viewer
