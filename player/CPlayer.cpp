@@ -14,10 +14,24 @@ extern "C" {
 namespace player {
 namespace {
 
-constexpr std::size_t kCachedFrames = 64;
+// Decoded pictures kept per view: about ten at 1080p, a GOP and more at
+// smaller sizes. Counting bytes, not pictures, keeps 4K from taking a
+// gigabyte; the decoder's buffers come back to its pool when dropped.
+constexpr std::size_t kCacheBytes = 32u << 20;
 constexpr std::int32_t kDecodeOnFrames = 30;
+// Packets read at open in search of a first picture before the file is
+// called undecodable.
+constexpr int kOpenProbePackets = 600;
+// However late decoding runs, a picture reaches the screen this often.
+constexpr auto kLateDropLimit = std::chrono::milliseconds(100);
 
 enum class Mode { kIdle, kPlaying, kShowTarget, kPlayFromTarget, kEnded };
+
+std::size_t BytesOf(const AVFrame* f) {
+  std::size_t bytes = 0;
+  for (const AVBufferRef* b : f->buf) bytes += b != nullptr ? b->size : 0;
+  return bytes;
+}
 
 }  // namespace
 
@@ -27,29 +41,48 @@ struct CPlayer::Media {
   Mode mode = Mode::kIdle;
   std::int32_t target = 0;
   // Decoded pictures of the current stretch of the file, by frame number,
-  // so that stepping back within a GOP needs no new decode.
+  // so that stepping back a little needs no new decode. At most kCacheBytes.
   std::map<std::int32_t, AVFrame*> cache;
+  std::size_t cache_bytes = 0;
   std::int32_t last_decoded = -1;
   // A picture whose delivery a command interrupted; delivered first next time.
-  QImage pending;
-  std::int32_t pending_frame = -1;
+  AVFrame* pending = nullptr;
+  // The seek for the current target: how many key frames before the
+  // target's own it started from, and whether no picture came since.
+  int earlier = 0;
+  bool fresh = false;
+  // The last frame that decodes when the file ends early (cut short while
+  // open, damaged at the end); -1 while not known.
+  std::int32_t decodable_end = -1;
+  // The frame asked for when it lay past decodable_end (target is then
+  // decodable_end); -1 otherwise.
+  std::int32_t asked = -1;
+  std::chrono::steady_clock::time_point last_delivery{};
 
   ~Media() {
     ClearCache();
+    av_frame_free(&pending);
     sws_freeContext(scaler);
   }
   void ClearCache() {
     for (auto& [index, f] : cache) av_frame_free(&f);
     cache.clear();
+    cache_bytes = 0;
   }
   void Cache(std::int32_t index, const AVFrame* f) {
     if (cache.count(index)) return;
-    if (cache.size() >= kCachedFrames) {
-      auto oldest = cache.begin();
-      av_frame_free(&oldest->second);
-      cache.erase(oldest);
+    AVFrame* kept = av_frame_clone(f);
+    if (kept == nullptr) return;
+    cache[index] = kept;
+    cache_bytes += BytesOf(kept);
+    // The lowest frames go first: while decoding on they are the oldest, and
+    // stepping back wants the ones just before the target.
+    while (cache_bytes > kCacheBytes && cache.size() > 1) {
+      auto lowest = cache.begin();
+      cache_bytes -= BytesOf(lowest->second);
+      av_frame_free(&lowest->second);
+      cache.erase(lowest);
     }
-    cache[index] = av_frame_clone(f);
   }
 };
 
@@ -69,7 +102,11 @@ std::int32_t CPlayer::IndexOfTicks(std::int64_t ticks) const {
 HRESULT CPlayer::Open(const std::filesystem::path& path, std::uint32_t timescale, std::uint32_t delta,
                       std::int32_t frame_count) {
   Shutdown();
-  if (timescale == 0 || delta == 0 || frame_count <= 0) return E_INVALIDARG;
+  name_ = path.filename().string();
+  if (timescale == 0 || delta == 0 || frame_count <= 0) {
+    error_ = name_ + ": the video track has no frames or no timescale";
+    return E_INVALIDARG;
+  }
   timescale_ = timescale;
   delta_ = delta;
   frame_duration_ = std::max<std::int64_t>(1, FrameTime(1));
@@ -88,6 +125,13 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, std::uint32_t timescale
   if (!media->decoder) {
     audio_.reset();
     return opened;
+  }
+  if (!media->decoder->DecodesAPicture(kOpenProbePackets)) {
+    // Damaged media data (zeroed, or not what the header says): no picture
+    // would ever appear.
+    error_ = path.string() + ": no picture decodes (" + media->decoder->error() + ")";
+    audio_.reset();
+    return E_FAIL;
   }
   if (!media->decoder->has_sound()) audio_.reset();  // no sound stream or no way to play it: silent
   hardware_in_use_ = media->decoder->hardware_in_use();
@@ -152,10 +196,36 @@ HRESULT CPlayer::StartAt(std::int64_t position, bool single) {
   Command c{Command::kStartAt};
   c.position = position;
   c.single = single;
+  if (single) {
+    std::lock_guard guard(lock_);
+    c.request = ++requests_;
+  }
   // Showing one frame starts and pauses at once.
   state_ = single ? PlayerState::kPaused : PlayerState::kStarted;
   Post(c);
   return S_OK;
+}
+
+HRESULT CPlayer::WaitForShown(std::chrono::milliseconds timeout, std::string* why) {
+  std::unique_lock guard(lock_);
+  if (!answered_signal_.wait_for(guard, timeout, [this] { return answered_ >= requests_ || closing_; }) || closing_) {
+    return S_OK;
+  }
+  if (why != nullptr) *why = answer_why_;
+  return answer_;
+}
+
+void CPlayer::Answer(HRESULT hr, std::string why) {
+  std::lock_guard guard(lock_);
+  AnswerLocked(hr, std::move(why));
+}
+
+void CPlayer::AnswerLocked(HRESULT hr, std::string why) {
+  if (in_hand_ <= answered_) return;
+  answered_ = in_hand_;
+  answer_ = hr;
+  answer_why_ = std::move(why);
+  answered_signal_.notify_all();
 }
 
 HRESULT CPlayer::Pause() {
@@ -210,6 +280,8 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
   while (!commands_.empty()) {
     const Command c = commands_.front();
     commands_.pop_front();
+    // A request still in hand is overtaken by what comes after it.
+    if (c.kind != Command::kRate) AnswerLocked(S_OK, {});
     if (c.kind == Command::kPlay || c.kind == Command::kStartAt) {
       presenter->SetSingleFrameControl(c.control[0], c.control[1], c.control[2]);
     }
@@ -228,6 +300,7 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
         media_->mode = Mode::kPlaying;
         break;
       case Command::kStartAt:
+        if (c.single) in_hand_ = c.request;
         guard.unlock();
         SeekTo(c.position);
         guard.lock();
@@ -237,9 +310,14 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
           auto cached = media_->cache.find(media_->target);
           if (cached != media_->cache.end()) {
             guard.unlock();
-            DeliverFrame(cached->second);
+            const bool delivered = DeliverFrame(cached->second);
             guard.lock();
-            media_->mode = Mode::kIdle;
+            if (delivered) {
+              media_->mode = Mode::kIdle;
+              std::string why;
+              const HRESULT hr = Shown(&why);
+              AnswerLocked(hr, std::move(why));
+            }
           }
         }
         break;
@@ -269,10 +347,14 @@ void CPlayer::SeekTo(std::int64_t position) {
   const std::int32_t last = std::max(0, frame_count_ - 1);
   const std::int64_t ticks = av_rescale(position, timescale_, 10000000);
   m.target = static_cast<std::int32_t>(std::clamp<std::int64_t>((ticks + delta_ / 2) / delta_, 0, last));
+  m.asked = -1;
+  if (m.decodable_end >= 0 && m.target > m.decodable_end) {
+    m.asked = m.target;
+    m.target = m.decodable_end;
+  }
   clock_.Start(FrameTime(m.target));
   clock_.Pause();
-  m.pending = QImage();
-  m.pending_frame = -1;
+  av_frame_free(&m.pending);
   if (m.cache.count(m.target) && m.target <= m.last_decoded) return;
   // A little ahead of what was decoded last: decoding on is quicker than
   // going back to the key frame.
@@ -281,18 +363,77 @@ void CPlayer::SeekTo(std::int64_t position) {
     return;
   }
   m.decoder->Seek(static_cast<std::int64_t>(m.target) * delta_, timescale_);
+  m.earlier = 0;
+  m.fresh = true;
   m.ClearCache();
   m.last_decoded = -1;
 }
 
+bool CPlayer::SeekEarlier() {
+  Media& m = *media_;
+  if (!m.decoder->Seek(static_cast<std::int64_t>(m.target) * delta_, timescale_, m.earlier + 1)) return false;
+  ++m.earlier;
+  m.fresh = true;
+  m.ClearCache();
+  m.last_decoded = -1;
+  return true;
+}
+
+HRESULT CPlayer::Shown(std::string* why) const {
+  const Media& m = *media_;
+  if (m.asked < 0) return S_OK;
+  *why = name_ + ": frame " + std::to_string(m.asked) + " lies past the end of what decodes; frame " +
+         std::to_string(m.target) + " is shown";
+  return S_FALSE;
+}
+
+bool CPlayer::DecodedToTheEnd() {
+  // The file ended before the target: it was cut short while open, or its
+  // last pictures do not decode.
+  Media& m = *media_;
+  const bool playing = m.mode == Mode::kPlayFromTarget;
+  const auto last = m.cache.find(m.last_decoded);
+  if (last == m.cache.end()) {
+    // Nothing decoded from this key frame on: try the one before.
+    if (SeekEarlier()) return true;
+    av_frame_free(&m.pending);
+    activate_.presenter()->Flush();
+    activate_.presenter()->ClearPublished();
+    {
+      std::lock_guard guard(lock_);
+      if (m.mode == Mode::kShowTarget || m.mode == Mode::kPlayFromTarget) m.mode = Mode::kIdle;
+    }
+    Answer(E_FAIL, name_ + ": no picture decodes at frame " + std::to_string(m.target) + " (" + m.decoder->error() + ")");
+    return true;
+  }
+  m.decodable_end = m.last_decoded;
+  m.asked = m.target;
+  m.target = m.last_decoded;
+  if (playing) {
+    // Playing on from past the end: the last picture, then the end.
+    clock_.Start(FrameTime(m.target));
+    activate_.presenter()->OnClockStart();
+    {
+      std::lock_guard guard(lock_);
+      if (m.mode == Mode::kPlayFromTarget) m.mode = Mode::kPlaying;
+    }
+    DeliverFrame(last->second);
+    return false;
+  }
+  if (DeliverFrame(last->second)) {
+    std::lock_guard guard(lock_);
+    if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+  }
+  std::string why;
+  const HRESULT hr = Shown(&why);
+  Answer(hr, std::move(why));
+  return true;
+}
+
 bool CPlayer::DecodeOne() {
   Media& m = *media_;
-  if (m.pending_frame >= 0) {
-    QImage image = m.pending;
-    if (activate_.presenter()->DeliverSample(std::move(image), FrameTime(m.pending_frame), m.pending_frame)) {
-      m.pending = QImage();
-      m.pending_frame = -1;
-    }
+  if (m.pending != nullptr) {
+    if (DeliverFrame(m.pending)) av_frame_free(&m.pending);
     return true;
   }
   const bool sound = audio_ && m.mode == Mode::kPlaying && clock_.rate() == 1.0;
@@ -300,26 +441,27 @@ bool CPlayer::DecodeOne() {
       sound ? VideoDecoder::SoundSink([this](const std::int16_t* pcm, std::size_t frames) { audio_->Write(pcm, frames); })
             : VideoDecoder::SoundSink());
   if (step == VideoDecoder::Step::kAgain) return true;
-  if (step == VideoDecoder::Step::kEnded) {
-    // Everything decoded. A target past the last picture shows the last one.
-    if (m.mode == Mode::kShowTarget || m.mode == Mode::kPlayFromTarget) {
-      auto last = m.cache.rbegin();
-      if (last != m.cache.rend()) DeliverFrame(last->second);
-      std::lock_guard guard(lock_);
-      m.mode = Mode::kIdle;
-      return true;
-    }
-    return false;
-  }
+  const bool seeking = m.mode == Mode::kShowTarget || m.mode == Mode::kPlayFromTarget;
+  if (step == VideoDecoder::Step::kEnded) return seeking ? DecodedToTheEnd() : false;
   AVFrame* picture = m.decoder->picture();
   const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(picture, timescale_));
+  // The first picture after a seek is already past the target: the
+  // target leads its key frame in display order (open GOP) and the decoder
+  // drops such pictures after a flush. They decode from an earlier key frame.
+  if (seeking && m.fresh && index > m.target && SeekEarlier()) return true;
+  m.fresh = false;
   m.Cache(index, picture);
   m.last_decoded = index;
   const bool reached = index >= m.target;
   if (m.mode == Mode::kShowTarget && reached) {
-    DeliverFrame(picture);
-    std::lock_guard guard(lock_);
-    if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+    const bool delivered = DeliverFrame(picture);
+    {
+      std::lock_guard guard(lock_);
+      if (m.mode == Mode::kShowTarget && delivered) m.mode = Mode::kIdle;
+    }
+    std::string why;
+    const HRESULT hr = Shown(&why);
+    if (delivered) Answer(hr, std::move(why));
   } else if (m.mode == Mode::kPlayFromTarget && reached) {
     clock_.Start(FrameTime(index));
     activate_.presenter()->OnClockStart();
@@ -329,23 +471,36 @@ bool CPlayer::DecodeOne() {
     }
     DeliverFrame(picture);
   } else if (m.mode == Mode::kPlaying) {
-    DeliverFrame(picture);
+    // Already late by more than two frames (decoding has fallen behind, as
+    // at the start of playback): not converted, so decoding catches up; the
+    // scheduler drops late samples the same way once it has later ones.
+    const bool late = clock_.Time() - FrameTime(index) > 2 * frame_duration_;
+    if (late && std::chrono::steady_clock::now() - m.last_delivery < kLateDropLimit) {
+      ++late_dropped_;
+    } else {
+      DeliverFrame(picture);
+    }
   }
   return true;
 }
 
-void CPlayer::DeliverFrame(AVFrame* frame) {
+bool CPlayer::DeliverFrame(const AVFrame* frame) {
   Media& m = *media_;
-  QImage image = VideoDecoder::ToImage(frame, &m.scaler);
-  if (image.isNull()) return;
   const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(frame, timescale_));
   // The picture's time is its frame number's, so the clock and the frame
   // numbers agree exactly.
-  QImage kept = image;  // shares the pixels; kept only if the delivery is interrupted
-  if (!activate_.presenter()->DeliverSample(std::move(image), FrameTime(index), index)) {
-    m.pending = kept;
-    m.pending_frame = index;
+  const bool delivered = activate_.presenter()->DeliverSample(
+      [&](QImage& surface) { return VideoDecoder::ConvertInto(frame, &m.scaler, &surface); }, FrameTime(index), index);
+  if (!delivered) {
+    // Interrupted by a command: kept to be delivered first next time.
+    if (frame != m.pending) {
+      av_frame_free(&m.pending);
+      m.pending = av_frame_clone(frame);
+    }
+    return false;
   }
+  m.last_delivery = std::chrono::steady_clock::now();
+  return true;
 }
 
 void CPlayer::EndOfPresentation() {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -54,6 +55,14 @@ class CPlayer {
   // Start at a position: single = show that frame and hold (show frame);
   // otherwise go on playing from it (seek while playing).
   HRESULT StartAt(std::int64_t position, bool single);
+  // Waits until the last single-frame start has put its picture on its way
+  // to the screen and gives its outcome: S_OK, S_FALSE when the frame lies
+  // past the end of what decodes and the last frame that does is shown, or
+  // a failure when no picture decodes there; why says what happened. S_OK
+  // when the timeout passes first (the picture follows).
+  HRESULT WaitForShown(std::chrono::milliseconds timeout, std::string* why);
+  // Decoded pictures skipped while playing because they were already late.
+  std::int64_t late_dropped() const { return late_dropped_; }
   HRESULT Pause();
   HRESULT SetRate(double rate, bool thin);
   void SetVolume(float volume);
@@ -71,6 +80,7 @@ class CPlayer {
  private:
   struct Command {
     enum Kind { kPlay, kStartAt, kPause, kRate, kQuit } kind;
+    std::uint64_t request = 0;  // single-frame starts: the number WaitForShown waits for
     std::int64_t position = 0;
     bool single = false;
     double rate = 1.0;
@@ -82,8 +92,13 @@ class CPlayer {
   void Run();
   bool HandleCommands(std::unique_lock<std::mutex>& guard);
   bool DecodeOne();
-  void DeliverFrame(::AVFrame* frame);
+  bool DeliverFrame(const ::AVFrame* frame);
   void SeekTo(std::int64_t position);
+  bool SeekEarlier();
+  bool DecodedToTheEnd();
+  HRESULT Shown(std::string* why) const;
+  void Answer(HRESULT hr, std::string why);
+  void AnswerLocked(HRESULT hr, std::string why);
   void EndOfPresentation();
 
   platform::MessageSink* const owner_;
@@ -98,6 +113,7 @@ class CPlayer {
   std::atomic<bool> closing_{false};
   std::atomic<bool> hardware_in_use_{false};
   std::atomic<bool> sound_in_use_{false};
+  std::atomic<std::int64_t> late_dropped_{0};
   std::int32_t IndexOfTicks(std::int64_t ticks) const;
   std::int64_t frame_duration_ = 0;  // 100-ns units, rounded; for tolerances only
   std::uint32_t timescale_ = 0;
@@ -106,11 +122,20 @@ class CPlayer {
   std::int64_t duration_ = 0;
   QSize native_size_;
   std::string error_;
+  std::string name_;  // the file's name, for reasons
 
   // Guarded by lock_: commands from the UI thread to the worker.
   std::mutex lock_;
   std::condition_variable wake_;
   std::deque<Command> commands_;
+  // Single-frame starts posted, the one the worker works on, the last one
+  // answered, and that answer.
+  std::uint64_t requests_ = 0;
+  std::uint64_t in_hand_ = 0;
+  std::uint64_t answered_ = 0;
+  HRESULT answer_ = S_OK;
+  std::string answer_why_;
+  std::condition_variable answered_signal_;
   std::thread worker_;
 };
 

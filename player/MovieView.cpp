@@ -19,6 +19,9 @@ namespace {
 constexpr int kOverlayWidth = 300;
 constexpr int kOverlayHeight = 120;
 constexpr int kJpegQuality = 92;
+// Longer than any decode from a key frame should take; the picture still
+// follows after it.
+constexpr auto kShowFrameWait = std::chrono::seconds(5);
 
 // The video track's timescale and sample delta, and its sample count.
 struct VideoTiming {
@@ -55,10 +58,16 @@ MovieView::MovieView(platform::MessageSink* owner, platform::MessageSink* owner_
 
 MovieView::~MovieView() { TearDown(); }
 
-HRESULT MovieView::Report(HRESULT hr) {
-  if (Failed(hr) && errors_) errors_(hr, ErrorText(hr));
+HRESULT MovieView::Report(HRESULT hr, const std::string& why) {
+  if (Failed(hr) && errors_) errors_(hr, ErrorText(hr), why);
   return hr;
 }
+
+HRESULT MovieView::Fail(HRESULT hr, std::string why) {
+  why_ = std::move(why);
+  return hr;
+}
+
 
 bool MovieView::Ready() const { return player_ && player_->has_display(); }
 
@@ -91,12 +100,15 @@ std::int64_t MovieView::IsRecording(const std::filesystem::path& path) {
 
 HRESULT MovieView::Open(const std::filesystem::path& path) {
   HRESULT hr;
+  std::string why;
   {
     platform::NamedMutexLock lock(file_mutex_);
+    why_.clear();
     hr = OpenLocked(path);
+    why = why_;
   }
   // Reported after the lock is released: the viewer shows a message box.
-  return Report(hr);
+  return Report(hr, why);
 }
 
 HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
@@ -105,11 +117,14 @@ HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
     player_.reset();
   }
   view_state_ = ViewState::kNothing;
-  if (!recording::IsRecording(path)) return E_INVALIDARG;
+  if (!recording::IsRecording(path)) return Fail(E_INVALIDARG, path.string() + ": not a recording (no ftyp box at its start)");
   // The probe's mapped views are gone before playback starts.
   auto timing = recording::ReadRecordingTiming(path);
   const auto video = ReadVideoTiming(path);
-  if (!timing || !video || !(timing->frame_duration_ms > 0.0f)) return E_INVALIDARG;
+  if (!timing) return Fail(E_INVALIDARG, timing.error());
+  if (!video || !(timing->frame_duration_ms > 0.0f)) {
+    return Fail(E_INVALIDARG, path.string() + ": the video track has no frame timing (mdhd, stts)");
+  }
   frame_duration_ms_ = timing->frame_duration_ms;
   timescale_ = video->timescale;
   delta_ = video->delta;
@@ -121,6 +136,7 @@ HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
   player_ = std::make_unique<CPlayer>(owner_, repaint_, options);
   const HRESULT hr = player_->Open(path, timescale_, delta_, frame_count_);
   if (Failed(hr)) {
+    why_ = player_->error();
     player_.reset();
     return hr;
   }
@@ -226,14 +242,22 @@ std::int32_t MovieView::CurrentFrame() {
 }
 
 HRESULT MovieView::ShowFrame(std::int32_t frame) {
-  platform::NamedMutexLock lock(file_mutex_);
-  if (!Ready()) return 0;
-  frame = std::clamp(frame, 0, std::max(0, frame_count_ - 1));
-  player_->presenter()->SetSingleFrameControl(1, 1, 0);
-  const HRESULT hr = player_->StartAt(FrameTime(frame), true);
-  if (Failed(hr)) return hr;
-  player_->presenter()->RepaintVideo();
-  return S_OK;
+  HRESULT hr;
+  std::string why;
+  {
+    platform::NamedMutexLock lock(file_mutex_);
+    if (!Ready()) return 0;
+    frame = std::clamp(frame, 0, std::max(0, frame_count_ - 1));
+    player_->presenter()->SetSingleFrameControl(1, 1, 0);
+    hr = player_->StartAt(FrameTime(frame), true);
+    if (Failed(hr)) return hr;
+    // The outcome is known only once the picture is decoded: a frame past
+    // the end of what decodes must not pass for the frame asked for.
+    hr = player_->WaitForShown(kShowFrameWait, &why);
+    why_ = why;
+    player_->presenter()->RepaintVideo();
+  }
+  return Report(hr, why);
 }
 
 std::int64_t MovieView::SetViewOption(int which, std::int64_t value) {
