@@ -14,10 +14,10 @@ extern "C" {
 namespace player {
 namespace {
 
-// Decoded pictures kept per view: about ten at 1080p, a GOP and more at
+// Decoded pictures kept per view: about eight at 1080p, a GOP and more at
 // smaller sizes. Counting bytes, not pictures, keeps 4K from taking a
 // gigabyte; the decoder's buffers come back to its pool when dropped.
-constexpr std::size_t kCacheBytes = 32u << 20;
+constexpr std::size_t kCacheBytes = 24u << 20;
 constexpr std::int32_t kDecodeOnFrames = 30;
 // Packets read at open in search of a first picture before the file is
 // called undecodable.
@@ -102,9 +102,9 @@ std::int32_t CPlayer::IndexOfTicks(std::int64_t ticks) const {
 HRESULT CPlayer::Open(const std::filesystem::path& path, std::uint32_t timescale, std::uint32_t delta,
                       std::int32_t frame_count) {
   Shutdown();
-  name_ = path.filename().string();
+  name_ = path.string();
   if (timescale == 0 || delta == 0 || frame_count <= 0) {
-    error_ = name_ + ": the video track has no frames or no timescale";
+    error_ = path.string() + ": the video track has no frames or no timescale";
     return E_INVALIDARG;
   }
   timescale_ = timescale;

@@ -122,7 +122,7 @@ class CPlayer {
   std::int64_t duration_ = 0;
   QSize native_size_;
   std::string error_;
-  std::string name_;  // the file's name, for reasons
+  std::string name_;  // the file, for reasons
 
   // Guarded by lock_: commands from the UI thread to the worker.
   std::mutex lock_;
