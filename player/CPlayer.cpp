@@ -362,17 +362,15 @@ void CPlayer::SeekTo(std::int64_t position) {
       !m.decoder->ended()) {
     return;
   }
-  m.decoder->Seek(static_cast<std::int64_t>(m.target) * delta_, timescale_);
-  m.earlier = 0;
-  m.fresh = true;
-  m.ClearCache();
-  m.last_decoded = -1;
+  SeekDecoder(0);
 }
 
-bool CPlayer::SeekEarlier() {
+bool CPlayer::SeekEarlier() { return SeekDecoder(media_->earlier + 1); }
+
+bool CPlayer::SeekDecoder(int earlier) {
   Media& m = *media_;
-  if (!m.decoder->Seek(static_cast<std::int64_t>(m.target) * delta_, timescale_, m.earlier + 1)) return false;
-  ++m.earlier;
+  if (!m.decoder->Seek(static_cast<std::int64_t>(m.target) * delta_, timescale_, earlier)) return false;
+  m.earlier = earlier;
   m.fresh = true;
   m.ClearCache();
   m.last_decoded = -1;

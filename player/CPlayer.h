@@ -94,6 +94,9 @@ class CPlayer {
   bool DecodeOne();
   bool DeliverFrame(const ::AVFrame* frame);
   void SeekTo(std::int64_t position);
+  // Goes to the key frame at or before the target, or that many key frames
+  // further back; false when there are not that many.
+  bool SeekDecoder(int earlier);
   bool SeekEarlier();
   bool DecodedToTheEnd();
   HRESULT Shown(std::string* why) const;

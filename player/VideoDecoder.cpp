@@ -158,33 +158,28 @@ bool VideoDecoder::Seek(std::int64_t ticks, std::uint32_t timescale, int earlier
   const AVRational track{1, static_cast<int>(timescale)}, stream{time_base_num_, time_base_den_};
   AVStream* video = format_->streams[video_stream_];
   std::int64_t ts = start_pts_ + av_rescale_q(ticks, track, stream);
-  bool found = true;
-  if (earlier > 0) {
-    const int entries = avformat_index_get_entries_count(video);
-    const int at = av_index_search_timestamp(video, ts, AVSEEK_FLAG_BACKWARD);
-    if (entries > 0 && at >= 0) {
-      // The index lists every sample; step back over earlier key frames.
-      int key = at, stepped = 0;
-      for (int i = at - 1; i >= 0 && stepped < earlier; --i) {
-        if (avformat_index_get_entry(video, i)->flags & AVINDEX_KEYFRAME) {
-          key = i;
-          ++stepped;
-        }
+  if (earlier > 0 && avformat_index_get_entries_count(video) > 0) {
+    // The index lists every sample; step back over earlier key frames.
+    int key = av_index_search_timestamp(video, ts, AVSEEK_FLAG_BACKWARD), stepped = 0;
+    for (int i = key - 1; i >= 0 && stepped < earlier; --i) {
+      if (avformat_index_get_entry(video, i)->flags & AVINDEX_KEYFRAME) {
+        key = i;
+        ++stepped;
       }
-      found = stepped == earlier;
-      ts = avformat_index_get_entry(video, key)->timestamp;
-    } else {
-      // Without an index, a second further back for each step.
-      ts -= av_rescale_q(earlier, AVRational{1, 1}, stream);
-      found = ts >= start_pts_;
     }
+    if (key < 0 || stepped < earlier) return false;
+    ts = avformat_index_get_entry(video, key)->timestamp;
+  } else if (earlier > 0) {
+    // Without an index, a second further back for each step.
+    ts -= av_rescale_q(earlier, AVRational{1, 1}, stream);
+    if (ts < start_pts_) return false;
   }
   av_seek_frame(format_, video_stream_, ts, AVSEEK_FLAG_BACKWARD);
   avcodec_flush_buffers(video_);
   if (audio_) avcodec_flush_buffers(audio_);
   input_ended_ = false;
   picture_ = nullptr;
-  return found;
+  return true;
 }
 
 bool VideoDecoder::DecodesAPicture(int max_packets) {

@@ -52,8 +52,7 @@ class VideoDecoder {
   // Goes to the key frame at or before ticks (video timescale units), or
   // that many key frames further back (earlier > 0): pictures that lead a
   // key frame in display order (open GOP) decode only from an earlier one.
-  // False when there is no key frame that far back; it then goes to the
-  // first one.
+  // False, staying where it is, when there is no key frame that far back.
   bool Seek(std::int64_t ticks, std::uint32_t timescale, int earlier = 0);
   // Decodes up to the first picture within max_packets packets, then goes
   // back to the start. False, with the reason in error(), when none comes.
