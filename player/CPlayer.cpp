@@ -310,14 +310,14 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
           auto cached = media_->cache.find(media_->target);
           if (cached != media_->cache.end()) {
             guard.unlock();
-            const bool delivered = DeliverFrame(cached->second);
-            guard.lock();
-            if (delivered) {
-              media_->mode = Mode::kIdle;
-              std::string why;
-              const HRESULT hr = Shown(&why);
-              AnswerLocked(hr, std::move(why));
+            if (DeliverFrame(cached->second)) {
+              {
+                std::lock_guard relock(lock_);
+                media_->mode = Mode::kIdle;
+              }
+              AnswerShown();
             }
+            guard.lock();
           }
         }
         break;
@@ -419,12 +419,12 @@ bool CPlayer::DecodedToTheEnd() {
     return false;
   }
   if (DeliverFrame(last->second)) {
-    std::lock_guard guard(lock_);
-    if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+    {
+      std::lock_guard guard(lock_);
+      if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+    }
+    AnswerShown();
   }
-  std::string why;
-  const HRESULT hr = Shown(&why);
-  Answer(hr, std::move(why));
   return true;
 }
 
@@ -452,14 +452,13 @@ bool CPlayer::DecodeOne() {
   m.last_decoded = index;
   const bool reached = index >= m.target;
   if (m.mode == Mode::kShowTarget && reached) {
-    const bool delivered = DeliverFrame(picture);
-    {
-      std::lock_guard guard(lock_);
-      if (m.mode == Mode::kShowTarget && delivered) m.mode = Mode::kIdle;
+    if (DeliverFrame(picture)) {
+      {
+        std::lock_guard guard(lock_);
+        if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+      }
+      AnswerShown();
     }
-    std::string why;
-    const HRESULT hr = Shown(&why);
-    if (delivered) Answer(hr, std::move(why));
   } else if (m.mode == Mode::kPlayFromTarget && reached) {
     clock_.Start(FrameTime(index));
     activate_.presenter()->OnClockStart();
@@ -501,16 +500,29 @@ bool CPlayer::DeliverFrame(const AVFrame* frame) {
   return true;
 }
 
-void CPlayer::EndOfPresentation() {
-  // Let the last pictures reach the screen, unless a command comes first.
+bool CPlayer::WaitUntilPresented() {
   EVRCustomPresenter* presenter = activate_.presenter();
   while (!presenter->Idle() && !closing_) {
     {
       std::lock_guard guard(lock_);
-      if (!commands_.empty()) return;
+      if (!commands_.empty()) return false;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  return true;
+}
+
+void CPlayer::AnswerShown() {
+  // A command that comes first answers the request itself.
+  if (!WaitUntilPresented()) return;
+  std::string why;
+  const HRESULT hr = Shown(&why);
+  Answer(hr, std::move(why));
+}
+
+void CPlayer::EndOfPresentation() {
+  // Let the last pictures reach the screen, unless a command comes first.
+  if (!WaitUntilPresented()) return;
   {
     std::lock_guard guard(lock_);
     media_->mode = Mode::kEnded;

@@ -55,8 +55,8 @@ class CPlayer {
   // Start at a position: single = show that frame and hold (show frame);
   // otherwise go on playing from it (seek while playing).
   HRESULT StartAt(std::int64_t position, bool single);
-  // Waits until the last single-frame start has put its picture on its way
-  // to the screen and gives its outcome: S_OK, S_FALSE when the frame lies
+  // Waits until the last single-frame start has put its picture on screen
+  // and gives its outcome: S_OK, S_FALSE when the frame lies
   // past the end of what decodes and the last frame that does is shown, or
   // a failure when no picture decodes there; why says what happened. S_OK
   // when the timeout passes first (the picture follows).
@@ -100,6 +100,11 @@ class CPlayer {
   bool SeekEarlier();
   bool DecodedToTheEnd();
   HRESULT Shown(std::string* why) const;
+  // Waits until what the presenter holds is on screen; false when a command
+  // comes first.
+  bool WaitUntilPresented();
+  // Answers the single-frame start in hand once its picture is on screen.
+  void AnswerShown();
   void Answer(HRESULT hr, std::string why);
   void AnswerLocked(HRESULT hr, std::string why);
   void EndOfPresentation();

@@ -251,7 +251,7 @@ HRESULT MovieView::ShowFrame(std::int32_t frame) {
     player_->presenter()->SetSingleFrameControl(1, 1, 0);
     hr = player_->StartAt(FrameTime(frame), true);
     if (Failed(hr)) return hr;
-    // The outcome is known only once the picture is decoded: a frame past
+    // The outcome is known only once the picture is on screen: a frame past
     // the end of what decodes must not pass for the frame asked for.
     hr = player_->WaitForShown(kShowFrameWait, &why);
     why_ = why;

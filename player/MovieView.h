@@ -57,7 +57,7 @@ class MovieView {
   HRESULT Pause();                                              // 9
   HRESULT Stop();                                               // 10
   std::int32_t CurrentFrame();                                  // 11
-  // Returns once the frame is on its way to the screen: S_FALSE when the
+  // Returns once the frame is on screen: S_FALSE when the
   // file ends early (cut short while open) and its last decodable frame is
   // shown instead, a failure when nothing there decodes.
   HRESULT ShowFrame(std::int32_t frame);                        // 12, 13
