@@ -68,7 +68,6 @@ HRESULT MovieView::Fail(HRESULT hr, std::string why) {
   return hr;
 }
 
-
 bool MovieView::Ready() const { return player_ && player_->has_display(); }
 
 std::int64_t MovieView::FrameTime(std::int32_t frame) const {
