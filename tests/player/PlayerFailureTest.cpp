@@ -18,21 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Two-second recordings at 30 fps with a key frame every 10 frames.
-const samplecard::WrittenRecording& Recording() {
-  static testfiles::TempDir* dir = new testfiles::TempDir;
-  static const samplecard::WrittenRecording rec = [] {
-    samplecard::CardOptions o;
-    o.recordings = 1;
-    o.seconds = 2;
-    o.gop = 10;
-    auto written = samplecard::WriteSampleCard(dir->path(), o);
-    if (!written) throw std::runtime_error(written.error());
-    return written->front();
-  }();
-  return rec;
-}
-
 // The first box of this type at the top level: its offset and size.
 std::pair<std::size_t, std::size_t> TopLevelBox(const testfiles::Bytes& b, const std::string& type) {
   for (std::size_t at = 0; at + 8 <= b.size();) {
@@ -80,7 +65,7 @@ class OpenFailures : public ::testing::TestWithParam<BadRecording> {};
 TEST_P(OpenFailures, ReachTheSinkWithTheirResultAndReason) {
   testfiles::TempDir dir;
   const fs::path path = dir / "A__-240301-101500-000100M.MOV";
-  testfiles::WriteFile(path, GetParam().make(testfiles::ReadFile(Recording().main_path)));
+  testfiles::WriteFile(path, GetParam().make(testfiles::ReadFile(SmallRecording().main_path)));
   ViewUnderTest t;
   EXPECT_EQ(t.view.Open(path), GetParam().result);
   ASSERT_EQ(t.failures.size(), 1u);
@@ -107,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PlayTool, ExitsWithAFailureAndTheReasonWhenItCannotOpen) {
   testfiles::TempDir dir;
   const fs::path path = dir / "A__-240301-101500-000100M.MOV";
-  testfiles::WriteFile(path, ZeroMvhdTimescale(testfiles::ReadFile(Recording().main_path)));
+  testfiles::WriteFile(path, ZeroMvhdTimescale(testfiles::ReadFile(SmallRecording().main_path)));
   int status = 0;
   const std::string out =
       testfiles::Run("QT_QPA_PLATFORM=offscreen '" BRENNOVALE_PLAY "' '" + path.string() + "' 2>&1", &status);
@@ -119,7 +104,7 @@ TEST(PlayTool, ExitsWithAFailureAndTheReasonWhenItCannotOpen) {
 class ChangedWhileOpen : public ::testing::Test {
  protected:
   void SetUp() override {
-    bytes_ = testfiles::ReadFile(Recording().main_path);
+    bytes_ = testfiles::ReadFile(SmallRecording().main_path);
     testfiles::WriteFile(path_, bytes_);
     ASSERT_TRUE(t_.Open(path_));
     ASSERT_EQ(t_.view.ShowFrame(2), S_OK);
