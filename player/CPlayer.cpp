@@ -128,10 +128,10 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, std::uint32_t timescale
   }
   if (!media->decoder->DecodesAPicture(kOpenProbePackets)) {
     // Damaged media data (zeroed, or not what the header says): no picture
-    // would ever appear.
+    // would ever appear. A bad file, as those the reader refuses.
     error_ = path.string() + ": no picture decodes (" + media->decoder->error() + ")";
     audio_.reset();
-    return E_FAIL;
+    return E_INVALIDARG;
   }
   if (!media->decoder->has_sound()) audio_.reset();  // no sound stream or no way to play it: silent
   hardware_in_use_ = media->decoder->hardware_in_use();

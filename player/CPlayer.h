@@ -43,7 +43,8 @@ class CPlayer {
 
   // Opens the file and starts the worker; WM_PLAYER_READY follows when the
   // first picture is decoded. Fails with VFW_E_NO_DECODER for a file without
-  // a decodable video stream.
+  // a video decoder, E_INVALIDARG when its first pictures do not decode;
+  // error() says why.
   // Frame f lies at f x delta in the video track's timescale; every
   // conversion between frames and times is done in those integers.
   HRESULT Open(const std::filesystem::path& path, std::uint32_t timescale, std::uint32_t delta, std::int32_t frame_count);

@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "not a recording"},
         BadRecording{"mvhd_timescale_zero", ZeroMvhdTimescale, E_INVALIDARG, "mvhd timescale is 0"},
         BadRecording{"unknown_codec", RenameCodec, VFW_E_NO_DECODER, "no video decoder"},
-        BadRecording{"media_data_zeroed", ZeroMediaData, E_FAIL, "no picture decodes"}),
+        BadRecording{"media_data_zeroed", ZeroMediaData, E_INVALIDARG, "no picture decodes"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PlayTool, ExitsWithAFailureAndTheReasonWhenItCannotOpen) {
