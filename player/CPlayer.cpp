@@ -13,11 +13,25 @@ extern "C" {
 namespace player {
 namespace {
 
-constexpr std::size_t kCachedFrames = 64;
+// Decoded pictures kept per view: about eight at 1080p, a GOP and more at
+// smaller sizes. Counting bytes, not pictures, keeps 4K from taking a
+// gigabyte; the decoder's buffers come back to its pool when dropped.
+constexpr std::size_t kCacheBytes = 24u << 20;
 constexpr std::int32_t kDecodeOnFrames = 30;
 constexpr std::int64_t kHundredNs = 10000000;  // positions are in 100-ns units
+// Packets read at open in search of a first picture before the file is
+// called undecodable.
+constexpr int kOpenProbePackets = 600;
+// However late decoding runs, a picture reaches the screen this often.
+constexpr auto kLateDropLimit = std::chrono::milliseconds(100);
 
 enum class Mode { kIdle, kPlaying, kShowTarget, kPlayFromTarget, kEnded };
+
+std::size_t BytesOf(const AVFrame* f) {
+  std::size_t bytes = 0;
+  for (const AVBufferRef* b : f->buf) bytes += b != nullptr ? b->size : 0;
+  return bytes;
+}
 
 }  // namespace
 
@@ -27,29 +41,48 @@ struct CPlayer::Media {
   Mode mode = Mode::kIdle;
   std::int32_t target = 0;
   // Decoded pictures of the current stretch of the file, by frame number,
-  // so that stepping back within a GOP needs no new decode.
+  // so that stepping back a little needs no new decode. At most kCacheBytes.
   std::map<std::int32_t, AVFrame*> cache;
+  std::size_t cache_bytes = 0;
   std::int32_t last_decoded = -1;
   // A picture whose delivery a command interrupted; delivered first next time.
-  QImage pending;
-  std::int32_t pending_frame = -1;
+  AVFrame* pending = nullptr;
+  // The seek for the current target: how many key frames before the
+  // target's own it started from, and whether no picture came since.
+  int earlier = 0;
+  bool fresh = false;
+  // The last frame that decodes when the file ends early (cut short while
+  // open, damaged at the end); -1 while not known.
+  std::int32_t decodable_end = -1;
+  // The frame asked for when it lay past decodable_end (target is then
+  // decodable_end); -1 otherwise.
+  std::int32_t asked = -1;
+  std::chrono::steady_clock::time_point last_delivery{};
 
   ~Media() {
     ClearCache();
+    av_frame_free(&pending);
     sws_freeContext(scaler);
   }
   void ClearCache() {
     for (auto& [index, f] : cache) av_frame_free(&f);
     cache.clear();
+    cache_bytes = 0;
   }
   void Cache(std::int32_t index, const AVFrame* f) {
     if (cache.count(index)) return;
-    if (cache.size() >= kCachedFrames) {
-      auto oldest = cache.begin();
-      av_frame_free(&oldest->second);
-      cache.erase(oldest);
+    AVFrame* kept = av_frame_clone(f);
+    if (kept == nullptr) return;
+    cache[index] = kept;
+    cache_bytes += BytesOf(kept);
+    // The lowest frames go first: while decoding on they are the oldest, and
+    // stepping back wants the ones just before the target.
+    while (cache_bytes > kCacheBytes && cache.size() > 1) {
+      auto lowest = cache.begin();
+      cache_bytes -= BytesOf(lowest->second);
+      av_frame_free(&lowest->second);
+      cache.erase(lowest);
     }
-    cache[index] = av_frame_clone(f);
   }
 };
 
@@ -66,7 +99,11 @@ std::int32_t CPlayer::IndexOfTicks(std::int64_t ticks) const {
 
 HRESULT CPlayer::Open(const std::filesystem::path& path, const recording::VideoTiming& timing) {
   Shutdown();
-  if (!timing.valid()) return E_INVALIDARG;
+  name_ = path.string();
+  if (!timing.valid()) {
+    error_ = path.string() + ": the video track has no frames or no timescale";
+    return E_INVALIDARG;
+  }
   timing_ = timing;
   frame_duration_ = std::max<std::int64_t>(1, FrameTime(1));
   duration_ = FrameTime(timing.frame_count());
@@ -83,6 +120,13 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, const recording::VideoT
   if (!media->decoder) {
     audio_.reset();
     return opened;
+  }
+  if (!media->decoder->DecodesAPicture(kOpenProbePackets)) {
+    // Damaged media data (zeroed, or not what the header says): no picture
+    // would ever appear. A bad file, as those the reader refuses.
+    error_ = path.string() + ": no picture decodes (" + media->decoder->error() + ")";
+    audio_.reset();
+    return E_INVALIDARG;
   }
   if (!media->decoder->has_sound()) audio_.reset();  // no sound stream or no way to play it: silent
   hardware_in_use_ = media->decoder->hardware_in_use();
@@ -147,10 +191,36 @@ HRESULT CPlayer::StartAt(std::int64_t position, bool single) {
   Command c{Command::kStartAt};
   c.position = position;
   c.single = single;
+  if (single) {
+    std::lock_guard guard(lock_);
+    c.request = ++requests_;
+  }
   // Showing one frame starts and pauses at once.
   state_ = single ? PlayerState::kPaused : PlayerState::kStarted;
   Post(c);
   return S_OK;
+}
+
+HRESULT CPlayer::WaitForShown(std::chrono::milliseconds timeout, std::string* why) {
+  std::unique_lock guard(lock_);
+  if (!answered_signal_.wait_for(guard, timeout, [this] { return answered_ >= requests_ || closing_; }) || closing_) {
+    return S_OK;
+  }
+  if (why != nullptr) *why = answer_why_;
+  return answer_;
+}
+
+void CPlayer::Answer(HRESULT hr, std::string why) {
+  std::lock_guard guard(lock_);
+  AnswerLocked(hr, std::move(why));
+}
+
+void CPlayer::AnswerLocked(HRESULT hr, std::string why) {
+  if (in_hand_ <= answered_) return;
+  answered_ = in_hand_;
+  answer_ = hr;
+  answer_why_ = std::move(why);
+  answered_signal_.notify_all();
 }
 
 HRESULT CPlayer::Pause() {
@@ -205,6 +275,8 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
   while (!commands_.empty()) {
     const Command c = commands_.front();
     commands_.pop_front();
+    // A request still in hand is overtaken by what comes after it.
+    if (c.kind != Command::kRate) AnswerLocked(S_OK, {});
     if (c.kind == Command::kPlay || c.kind == Command::kStartAt) {
       presenter->SetSingleFrameControl(c.control[0], c.control[1], c.control[2]);
     }
@@ -223,6 +295,7 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
         media_->mode = Mode::kPlaying;
         break;
       case Command::kStartAt:
+        if (c.single) in_hand_ = c.request;
         guard.unlock();
         SeekTo(c.position);
         guard.lock();
@@ -232,9 +305,14 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
           auto cached = media_->cache.find(media_->target);
           if (cached != media_->cache.end()) {
             guard.unlock();
-            DeliverFrame(cached->second);
+            if (DeliverFrame(cached->second)) {
+              {
+                std::lock_guard relock(lock_);
+                media_->mode = Mode::kIdle;
+              }
+              AnswerShown();
+            }
             guard.lock();
-            media_->mode = Mode::kIdle;
           }
         }
         break;
@@ -262,10 +340,14 @@ void CPlayer::SeekTo(std::int64_t position) {
   presenter->Flush();
   if (audio_) audio_->Flush();
   m.target = timing_.FrameAtTime(position, kHundredNs);
+  m.asked = -1;
+  if (m.decodable_end >= 0 && m.target > m.decodable_end) {
+    m.asked = m.target;
+    m.target = m.decodable_end;
+  }
   clock_.Start(FrameTime(m.target));
   clock_.Pause();
-  m.pending = QImage();
-  m.pending_frame = -1;
+  av_frame_free(&m.pending);
   if (m.cache.count(m.target) && m.target <= m.last_decoded) return;
   // A little ahead of what was decoded last: decoding on is quicker than
   // going back to the key frame.
@@ -273,19 +355,76 @@ void CPlayer::SeekTo(std::int64_t position) {
       !m.decoder->ended()) {
     return;
   }
-  m.decoder->Seek(timing_.TicksOfFrame(m.target), timing_.timescale());
+  SeekDecoder(0);
+}
+
+bool CPlayer::SeekEarlier() { return SeekDecoder(media_->earlier + 1); }
+
+bool CPlayer::SeekDecoder(int earlier) {
+  Media& m = *media_;
+  if (!m.decoder->Seek(timing_.TicksOfFrame(m.target), timing_.timescale(), earlier)) return false;
+  m.earlier = earlier;
+  m.fresh = true;
   m.ClearCache();
   m.last_decoded = -1;
+  return true;
+}
+
+HRESULT CPlayer::Shown(std::string* why) const {
+  const Media& m = *media_;
+  if (m.asked < 0) return S_OK;
+  *why = name_ + ": frame " + std::to_string(m.asked) + " lies past the end of what decodes; frame " +
+         std::to_string(m.target) + " is shown";
+  return S_FALSE;
+}
+
+bool CPlayer::DecodedToTheEnd() {
+  // The file ended before the target: it was cut short while open, or its
+  // last pictures do not decode.
+  Media& m = *media_;
+  const bool playing = m.mode == Mode::kPlayFromTarget;
+  const auto last = m.cache.find(m.last_decoded);
+  if (last == m.cache.end()) {
+    // Nothing decoded from this key frame on: try the one before.
+    if (SeekEarlier()) return true;
+    av_frame_free(&m.pending);
+    activate_.presenter()->Flush();
+    activate_.presenter()->ClearPublished();
+    {
+      std::lock_guard guard(lock_);
+      if (m.mode == Mode::kShowTarget || m.mode == Mode::kPlayFromTarget) m.mode = Mode::kIdle;
+    }
+    Answer(E_FAIL, name_ + ": no picture decodes at frame " + std::to_string(m.target) + " (" + m.decoder->error() + ")");
+    return true;
+  }
+  m.decodable_end = m.last_decoded;
+  m.asked = m.target;
+  m.target = m.last_decoded;
+  if (playing) {
+    // Playing on from past the end: the last picture, then the end.
+    clock_.Start(FrameTime(m.target));
+    activate_.presenter()->OnClockStart();
+    {
+      std::lock_guard guard(lock_);
+      if (m.mode == Mode::kPlayFromTarget) m.mode = Mode::kPlaying;
+    }
+    DeliverFrame(last->second);
+    return false;
+  }
+  if (DeliverFrame(last->second)) {
+    {
+      std::lock_guard guard(lock_);
+      if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+    }
+    AnswerShown();
+  }
+  return true;
 }
 
 bool CPlayer::DecodeOne() {
   Media& m = *media_;
-  if (m.pending_frame >= 0) {
-    QImage image = m.pending;
-    if (activate_.presenter()->DeliverSample(std::move(image), FrameTime(m.pending_frame), m.pending_frame)) {
-      m.pending = QImage();
-      m.pending_frame = -1;
-    }
+  if (m.pending != nullptr) {
+    if (DeliverFrame(m.pending)) av_frame_free(&m.pending);
     return true;
   }
   const bool sound = audio_ && m.mode == Mode::kPlaying && clock_.rate() == 1.0;
@@ -293,26 +432,26 @@ bool CPlayer::DecodeOne() {
       sound ? VideoDecoder::SoundSink([this](const std::int16_t* pcm, std::size_t frames) { audio_->Write(pcm, frames); })
             : VideoDecoder::SoundSink());
   if (step == VideoDecoder::Step::kAgain) return true;
-  if (step == VideoDecoder::Step::kEnded) {
-    // Everything decoded. A target past the last picture shows the last one.
-    if (m.mode == Mode::kShowTarget || m.mode == Mode::kPlayFromTarget) {
-      auto last = m.cache.rbegin();
-      if (last != m.cache.rend()) DeliverFrame(last->second);
-      std::lock_guard guard(lock_);
-      m.mode = Mode::kIdle;
-      return true;
-    }
-    return false;
-  }
+  const bool seeking = m.mode == Mode::kShowTarget || m.mode == Mode::kPlayFromTarget;
+  if (step == VideoDecoder::Step::kEnded) return seeking ? DecodedToTheEnd() : false;
   AVFrame* picture = m.decoder->picture();
   const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(picture, timing_.timescale()));
+  // The first picture after a seek is already past the target: the
+  // target leads its key frame in display order (open GOP) and the decoder
+  // drops such pictures after a flush. They decode from an earlier key frame.
+  if (seeking && m.fresh && index > m.target && SeekEarlier()) return true;
+  m.fresh = false;
   m.Cache(index, picture);
   m.last_decoded = index;
   const bool reached = index >= m.target;
   if (m.mode == Mode::kShowTarget && reached) {
-    DeliverFrame(picture);
-    std::lock_guard guard(lock_);
-    if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+    if (DeliverFrame(picture)) {
+      {
+        std::lock_guard guard(lock_);
+        if (m.mode == Mode::kShowTarget) m.mode = Mode::kIdle;
+      }
+      AnswerShown();
+    }
   } else if (m.mode == Mode::kPlayFromTarget && reached) {
     clock_.Start(FrameTime(index));
     activate_.presenter()->OnClockStart();
@@ -322,35 +461,61 @@ bool CPlayer::DecodeOne() {
     }
     DeliverFrame(picture);
   } else if (m.mode == Mode::kPlaying) {
-    DeliverFrame(picture);
+    // Already late by more than two frames (decoding has fallen behind, as
+    // at the start of playback): not converted, so decoding catches up; the
+    // scheduler drops late samples the same way once it has later ones.
+    const bool late = clock_.Time() - FrameTime(index) > 2 * frame_duration_;
+    if (late && std::chrono::steady_clock::now() - m.last_delivery < kLateDropLimit) {
+      ++late_dropped_;
+    } else {
+      DeliverFrame(picture);
+    }
   }
   return true;
 }
 
-void CPlayer::DeliverFrame(AVFrame* frame) {
+bool CPlayer::DeliverFrame(const AVFrame* frame) {
   Media& m = *media_;
-  QImage image = VideoDecoder::ToImage(frame, &m.scaler);
-  if (image.isNull()) return;
   const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(frame, timing_.timescale()));
   // The picture's time is its frame number's, so the clock and the frame
   // numbers agree exactly.
-  QImage kept = image;  // shares the pixels; kept only if the delivery is interrupted
-  if (!activate_.presenter()->DeliverSample(std::move(image), FrameTime(index), index)) {
-    m.pending = kept;
-    m.pending_frame = index;
+  const bool delivered = activate_.presenter()->DeliverSample(
+      [&](QImage& surface) { return VideoDecoder::ConvertInto(frame, &m.scaler, &surface); }, FrameTime(index), index);
+  if (!delivered) {
+    // Interrupted by a command: kept to be delivered first next time.
+    if (frame != m.pending) {
+      av_frame_free(&m.pending);
+      m.pending = av_frame_clone(frame);
+    }
+    return false;
   }
+  m.last_delivery = std::chrono::steady_clock::now();
+  return true;
 }
 
-void CPlayer::EndOfPresentation() {
-  // Let the last pictures reach the screen, unless a command comes first.
+bool CPlayer::WaitUntilPresented() {
   EVRCustomPresenter* presenter = activate_.presenter();
   while (!presenter->Idle() && !closing_) {
     {
       std::lock_guard guard(lock_);
-      if (!commands_.empty()) return;
+      if (!commands_.empty()) return false;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  return true;
+}
+
+void CPlayer::AnswerShown() {
+  // A command that comes first answers the request itself.
+  if (!WaitUntilPresented()) return;
+  std::string why;
+  const HRESULT hr = Shown(&why);
+  Answer(hr, std::move(why));
+}
+
+void CPlayer::EndOfPresentation() {
+  // Let the last pictures reach the screen, unless a command comes first.
+  if (!WaitUntilPresented()) return;
   {
     std::lock_guard guard(lock_);
     media_->mode = Mode::kEnded;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -43,7 +44,8 @@ class CPlayer {
 
   // Opens the file and starts the worker; WM_PLAYER_READY follows when the
   // first picture is decoded. Fails with VFW_E_NO_DECODER for a file without
-  // a decodable video stream.
+  // a video decoder, E_INVALIDARG when its first pictures do not decode;
+  // error() says why.
   // Every conversion between frames and times is the video timing's.
   HRESULT Open(const std::filesystem::path& path, const recording::VideoTiming& timing);
   std::int64_t FrameTime(std::int32_t frame) const;  // 100-ns units
@@ -54,6 +56,14 @@ class CPlayer {
   // Start at a position: single = show that frame and hold (show frame);
   // otherwise go on playing from it (seek while playing).
   HRESULT StartAt(std::int64_t position, bool single);
+  // Waits until the last single-frame start has put its picture on screen
+  // and gives its outcome: S_OK, S_FALSE when the frame lies
+  // past the end of what decodes and the last frame that does is shown, or
+  // a failure when no picture decodes there; why says what happened. S_OK
+  // when the timeout passes first (the picture follows).
+  HRESULT WaitForShown(std::chrono::milliseconds timeout, std::string* why);
+  // Decoded pictures skipped while playing because they were already late.
+  std::int64_t late_dropped() const { return late_dropped_; }
   HRESULT Pause();
   HRESULT SetRate(double rate, bool thin);
   void SetVolume(float volume);
@@ -71,6 +81,7 @@ class CPlayer {
  private:
   struct Command {
     enum Kind { kPlay, kStartAt, kPause, kRate, kQuit } kind;
+    std::uint64_t request = 0;  // single-frame starts: the number WaitForShown waits for
     std::int64_t position = 0;
     bool single = false;
     double rate = 1.0;
@@ -82,8 +93,21 @@ class CPlayer {
   void Run();
   bool HandleCommands(std::unique_lock<std::mutex>& guard);
   bool DecodeOne();
-  void DeliverFrame(::AVFrame* frame);
+  bool DeliverFrame(const ::AVFrame* frame);
   void SeekTo(std::int64_t position);
+  // Goes to the key frame at or before the target, or that many key frames
+  // further back; false when there are not that many.
+  bool SeekDecoder(int earlier);
+  bool SeekEarlier();
+  bool DecodedToTheEnd();
+  HRESULT Shown(std::string* why) const;
+  // Waits until what the presenter holds is on screen; false when a command
+  // comes first.
+  bool WaitUntilPresented();
+  // Answers the single-frame start in hand once its picture is on screen.
+  void AnswerShown();
+  void Answer(HRESULT hr, std::string why);
+  void AnswerLocked(HRESULT hr, std::string why);
   void EndOfPresentation();
 
   platform::MessageSink* const owner_;
@@ -98,17 +122,27 @@ class CPlayer {
   std::atomic<bool> closing_{false};
   std::atomic<bool> hardware_in_use_{false};
   std::atomic<bool> sound_in_use_{false};
+  std::atomic<std::int64_t> late_dropped_{0};
   std::int32_t IndexOfTicks(std::int64_t ticks) const;
   std::int64_t frame_duration_ = 0;  // 100-ns units, rounded; for tolerances only
   recording::VideoTiming timing_;
   std::int64_t duration_ = 0;
   QSize native_size_;
   std::string error_;
+  std::string name_;  // the file, for reasons
 
   // Guarded by lock_: commands from the UI thread to the worker.
   std::mutex lock_;
   std::condition_variable wake_;
   std::deque<Command> commands_;
+  // Single-frame starts posted, the one the worker works on, the last one
+  // answered, and that answer.
+  std::uint64_t requests_ = 0;
+  std::uint64_t in_hand_ = 0;
+  std::uint64_t answered_ = 0;
+  HRESULT answer_ = S_OK;
+  std::string answer_why_;
+  std::condition_variable answered_signal_;
   std::thread worker_;
 };
 

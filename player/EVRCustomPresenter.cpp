@@ -22,7 +22,7 @@ std::array<int, 3> EVRCustomPresenter::single_frame_control() const {
   return {control_[0].load(), control_[1].load(), control_[2].load()};
 }
 
-bool EVRCustomPresenter::DeliverSample(QImage image, std::int64_t time, std::int32_t frame) {
+bool EVRCustomPresenter::DeliverSample(const Fill& fill, std::int64_t time, std::int32_t frame) {
   std::unique_ptr<VideoSample> sample;
   // Only an interruption during this wait ends it.
   const std::uint64_t interruptions = interruptions_.load();
@@ -32,7 +32,10 @@ bool EVRCustomPresenter::DeliverSample(QImage image, std::int64_t time, std::int
     // and looks again every 10 ms.
     sample = pool_.Take(std::chrono::milliseconds(10));
   }
-  sample->image = std::move(image);
+  if (!fill(sample->image)) {
+    pool_.Return(std::move(sample), false);
+    return true;
+  }
   sample->time = time;
   sample->frame = frame;
   const bool at_once = control_[1].exchange(0) != 0;

@@ -32,9 +32,13 @@ class EVRCustomPresenter {
   EVRCustomPresenter(PresentationClock& clock, std::function<void()> repaint);
   ~EVRCustomPresenter();
 
-  // A decoded picture from the decoder ("mixer output"). Waits for a free
-  // sample; false when none became free (flushed or shutting down).
-  bool DeliverSample(QImage image, std::int64_t time, std::int32_t frame);
+  // A decoded picture from the decoder ("mixer output"): waits for a free
+  // sample and has fill draw the picture into the sample's surface, which is
+  // reused from one picture to the next. False when no sample became free
+  // (interrupted or shutting down); true also when fill gave up, which
+  // drops the picture.
+  using Fill = std::function<bool(QImage& surface)>;
+  bool DeliverSample(const Fill& fill, std::int64_t time, std::int32_t frame);
   // Wakes a delivery that waits for a free sample.
   void Interrupt();
   void Flush();
@@ -57,6 +61,8 @@ class EVRCustomPresenter {
   }
   QImage GetCurrentImage() const { return scheduler_.Published().image; }
   PublishedFrame Published() const { return scheduler_.Published(); }
+  // Nothing on screen: no picture can be shown for the frame asked for.
+  void ClearPublished() { scheduler_.ClearPublished(); }
   QSize GetNativeVideoSize() const { return native_size_; }
   void set_native_size(QSize size) { native_size_ = size; }
   void set_frame_duration(std::int64_t duration) { scheduler_.set_frame_duration(duration); }

@@ -11,8 +11,11 @@ namespace player {
 // text (UI text 114), or "Unknown 0x%x".
 std::string ErrorText(HRESULT hr);
 
-// Where failures go. The viewer shows them in a skinned message box after
-// the view's lock is released; tests collect them.
-using ErrorSink = std::function<void(HRESULT hr, const std::string& text)>;
+// Where failures go: the result, its text as above, and why it failed (a
+// short text naming the file and the fault, from the reader or FFmpeg;
+// empty when there is nothing more to say). The viewer shows them in a
+// skinned message box after the view's lock is released; tools print them;
+// tests collect them.
+using ErrorSink = std::function<void(HRESULT hr, const std::string& text, const std::string& why)>;
 
 }  // namespace player

@@ -17,6 +17,9 @@ namespace {
 constexpr int kOverlayWidth = 300;
 constexpr int kOverlayHeight = 120;
 constexpr int kJpegQuality = 92;
+// Longer than any decode from a key frame should take; the picture still
+// follows after it.
+constexpr auto kShowFrameWait = std::chrono::seconds(5);
 
 }  // namespace
 
@@ -25,8 +28,13 @@ MovieView::MovieView(platform::MessageSink* owner, platform::MessageSink* owner_
 
 MovieView::~MovieView() { TearDown(); }
 
-HRESULT MovieView::Report(HRESULT hr) {
-  if (Failed(hr) && errors_) errors_(hr, ErrorText(hr));
+HRESULT MovieView::Report(HRESULT hr, const std::string& why) {
+  if (Failed(hr) && errors_) errors_(hr, ErrorText(hr), why);
+  return hr;
+}
+
+HRESULT MovieView::Fail(HRESULT hr, std::string why) {
+  why_ = std::move(why);
   return hr;
 }
 
@@ -58,12 +66,15 @@ std::int64_t MovieView::IsRecording(const std::filesystem::path& path) {
 
 HRESULT MovieView::Open(const std::filesystem::path& path) {
   HRESULT hr;
+  std::string why;
   {
     platform::NamedMutexLock lock(file_mutex_);
+    why_.clear();
     hr = OpenLocked(path);
+    why = why_;
   }
   // Reported after the lock is released: the viewer shows a message box.
-  return Report(hr);
+  return Report(hr, why);
 }
 
 HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
@@ -73,11 +84,11 @@ HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
   }
   view_state_ = ViewState::kNothing;
   timing_ = {};
-  if (!recording::IsRecording(path)) return E_INVALIDARG;
+  if (!recording::IsRecording(path)) return Fail(E_INVALIDARG, path.string() + ": not a recording (no ftyp box at its start)");
   // The probe's mapped views are gone before playback starts. Its frame
   // count is bounded by the file, so indexing sensor data by frame is too.
   auto timing = recording::VideoTiming::Read(path);
-  if (!timing) return E_INVALIDARG;
+  if (!timing) return Fail(E_INVALIDARG, timing.error());
   timing_ = *timing;
   frame_duration_ms_ = static_cast<float>(timing_.frame_duration_ms());
   frame_count_ = timing_.frame_count();
@@ -88,6 +99,7 @@ HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
   player_ = std::make_unique<CPlayer>(owner_, repaint_, options);
   const HRESULT hr = player_->Open(path, timing_);
   if (Failed(hr)) {
+    why_ = player_->error();
     player_.reset();
     return hr;
   }
@@ -193,14 +205,22 @@ std::int32_t MovieView::CurrentFrame() {
 }
 
 HRESULT MovieView::ShowFrame(std::int32_t frame) {
-  platform::NamedMutexLock lock(file_mutex_);
-  if (!Ready()) return 0;
-  frame = std::clamp(frame, 0, std::max(0, frame_count_ - 1));
-  player_->presenter()->SetSingleFrameControl(1, 1, 0);
-  const HRESULT hr = player_->StartAt(FrameTime(frame), true);
-  if (Failed(hr)) return hr;
-  player_->presenter()->RepaintVideo();
-  return S_OK;
+  HRESULT hr;
+  std::string why;
+  {
+    platform::NamedMutexLock lock(file_mutex_);
+    if (!Ready()) return 0;
+    frame = std::clamp(frame, 0, std::max(0, frame_count_ - 1));
+    player_->presenter()->SetSingleFrameControl(1, 1, 0);
+    hr = player_->StartAt(FrameTime(frame), true);
+    if (Failed(hr)) return hr;
+    // The outcome is known only once the picture is on screen: a frame past
+    // the end of what decodes must not pass for the frame asked for.
+    hr = player_->WaitForShown(kShowFrameWait, &why);
+    why_ = why;
+    player_->presenter()->RepaintVideo();
+  }
+  return Report(hr, why);
 }
 
 std::int64_t MovieView::SetViewOption(int which, std::int64_t value) {

@@ -58,6 +58,9 @@ class MovieView {
   HRESULT Pause();                                              // 9
   HRESULT Stop();                                               // 10
   std::int32_t CurrentFrame();                                  // 11
+  // Returns once the frame is on screen: S_FALSE when the
+  // file ends early (cut short while open) and its last decodable frame is
+  // shown instead, a failure when nothing there decodes.
   HRESULT ShowFrame(std::int32_t frame);                        // 12, 13
   std::int64_t SetViewOption(int which, std::int64_t value);    // 14, 16
   HRESULT SetRate(int code);                                    // 18
@@ -98,11 +101,14 @@ class MovieView {
   bool WaitForFrame(std::int32_t frame, std::chrono::milliseconds timeout) const;
 
   void set_error_sink(ErrorSink sink) { errors_ = std::move(sink); }
+  // Why the last open or show-frame did not go as asked (empty when it did).
+  const std::string& reason() const { return why_; }
   // The slow-motion step period (about a second); tests shorten it.
   void set_slow_step_period(std::chrono::milliseconds period) { slow_period_ = period; }
 
  private:
-  HRESULT Report(HRESULT hr);
+  HRESULT Report(HRESULT hr, const std::string& why);
+  HRESULT Fail(HRESULT hr, std::string why);
   HRESULT OpenLocked(const std::filesystem::path& path);
   bool Ready() const;
   void ApplyVolume();
@@ -133,6 +139,7 @@ class MovieView {
   bool rotated_ = false;
   double zoom_ = 1.0, pan_x_ = 0.0, pan_y_ = 0.0;
   std::int32_t last_frame_ = 0;
+  std::string why_;
 
   recording::SensorDataFile data_;
   recording::SensorDataFile preload_;

@@ -16,6 +16,9 @@ inline constexpr std::uint32_t WM_PLAYER_READY = platform::kAppMessageBase + 100
 // Results, as the operations report them.
 using HRESULT = std::int32_t;
 inline constexpr HRESULT S_OK = 0;
+// Done, but not quite as asked: a frame past the end of what decodes shows
+// the last frame that does.
+inline constexpr HRESULT S_FALSE = 1;
 inline constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
 inline constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
 inline constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);

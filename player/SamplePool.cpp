@@ -9,8 +9,8 @@ SamplePool::SamplePool(std::size_t samples) {
 std::unique_ptr<VideoSample> SamplePool::TryTake() {
   std::lock_guard guard(lock_);
   if (free_.empty()) return nullptr;
-  auto sample = std::move(free_.back());
-  free_.pop_back();
+  auto sample = std::move(free_.front());
+  free_.pop_front();
   return sample;
 }
 
@@ -18,8 +18,8 @@ std::unique_ptr<VideoSample> SamplePool::Take(std::chrono::milliseconds timeout)
   std::unique_lock guard(lock_);
   returned_.wait_for(guard, timeout, [this] { return !free_.empty(); });
   if (free_.empty()) return nullptr;
-  auto sample = std::move(free_.back());
-  free_.pop_back();
+  auto sample = std::move(free_.front());
+  free_.pop_front();
   return sample;
 }
 

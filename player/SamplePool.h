@@ -3,14 +3,16 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <vector>
+#include <deque>
 
 #include "player/VideoSample.h"
 
 namespace player {
 
 // The free video samples between the decoder and the scheduler. A fixed
-// number of samples limits how far decoding runs ahead of the screen.
+// number of samples limits how far decoding runs ahead of the screen. Each
+// sample keeps its picture buffer for reuse; samples are handed out oldest
+// returned first, so the one just put on screen is reused last.
 class SamplePool {
  public:
   explicit SamplePool(std::size_t samples);
@@ -27,7 +29,7 @@ class SamplePool {
  private:
   mutable std::mutex lock_;  // guards free_
   std::condition_variable returned_;
-  std::vector<std::unique_ptr<VideoSample>> free_;
+  std::deque<std::unique_ptr<VideoSample>> free_;
 };
 
 }  // namespace player

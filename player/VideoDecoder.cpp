@@ -20,6 +20,12 @@ AVPixelFormat PickHardwareFormat(AVCodecContext*, const AVPixelFormat* formats) 
   return formats[0];
 }
 
+std::string FfmpegText(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
 int Interrupted(void* opaque) { return opaque != nullptr && static_cast<std::atomic<bool>*>(opaque)->load() ? 1 : 0; }
 
 AVCodecContext* OpenCodec(const AVCodec* codec, const AVCodecParameters* parameters, int threads, AVBufferRef* hardware) {
@@ -46,8 +52,10 @@ std::unique_ptr<VideoDecoder> VideoDecoder::Open(const std::filesystem::path& pa
   std::unique_ptr<VideoDecoder> d(new VideoDecoder);
   d->format_ = avformat_alloc_context();
   d->format_->interrupt_callback = {Interrupted, interrupt};
-  if (avformat_open_input(&d->format_, path.c_str(), nullptr, nullptr) < 0) return fail("cannot be opened");
-  if (avformat_find_stream_info(d->format_, nullptr) < 0) return fail("no readable streams");
+  if (const int e = avformat_open_input(&d->format_, path.c_str(), nullptr, nullptr); e < 0) {
+    return fail("cannot be opened (" + FfmpegText(e) + ")");
+  }
+  if (const int e = avformat_find_stream_info(d->format_, nullptr); e < 0) return fail("no readable streams (" + FfmpegText(e) + ")");
   const AVCodec* codec = nullptr;
   d->video_stream_ = av_find_best_stream(d->format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
   if (d->video_stream_ < 0 || codec == nullptr) return fail("no video decoder for this file");
@@ -116,13 +124,16 @@ VideoDecoder::Step VideoDecoder::Decode(const SoundSink& sound) {
     return Step::kPicture;
   }
   if (got == AVERROR_EOF || input_ended_) return got == AVERROR_EOF ? Step::kEnded : Step::kAgain;
-  if (av_read_frame(format_, packet_) < 0) {
+  if (const int e = av_read_frame(format_, packet_); e < 0) {
+    if (e != AVERROR_EOF) error_ = "reading stopped (" + FfmpegText(e) + ")";
     input_ended_ = true;
     avcodec_send_packet(video_, nullptr);  // drain what the decoder holds
     return Step::kAgain;
   }
   if (packet_->stream_index == video_stream_) {
-    avcodec_send_packet(video_, packet_);
+    if (const int e = avcodec_send_packet(video_, packet_); e < 0 && e != AVERROR(EAGAIN)) {
+      error_ = "the video data does not decode (" + FfmpegText(e) + ")";
+    }
   } else if (packet_->stream_index == audio_stream_ && sound && avcodec_send_packet(audio_, packet_) == 0) {
     while (avcodec_receive_frame(audio_, sound_) == 0) {
       const int frames = swr_get_out_samples(resampler_, sound_->nb_samples);
@@ -143,27 +154,68 @@ std::int64_t VideoDecoder::TicksOf(const AVFrame* frame, std::uint32_t timescale
   return av_rescale_q(pts - start_pts_, AVRational{time_base_num_, time_base_den_}, AVRational{1, static_cast<int>(timescale)});
 }
 
-void VideoDecoder::Seek(std::int64_t ticks, std::uint32_t timescale) {
-  const std::int64_t ts =
-      start_pts_ + av_rescale_q(ticks, AVRational{1, static_cast<int>(timescale)}, AVRational{time_base_num_, time_base_den_});
+bool VideoDecoder::Seek(std::int64_t ticks, std::uint32_t timescale, int earlier) {
+  const AVRational track{1, static_cast<int>(timescale)}, stream{time_base_num_, time_base_den_};
+  AVStream* video = format_->streams[video_stream_];
+  std::int64_t ts = start_pts_ + av_rescale_q(ticks, track, stream);
+  if (earlier > 0 && avformat_index_get_entries_count(video) > 0) {
+    // The index lists every sample; step back over earlier key frames.
+    int key = av_index_search_timestamp(video, ts, AVSEEK_FLAG_BACKWARD), stepped = 0;
+    for (int i = key - 1; i >= 0 && stepped < earlier; --i) {
+      if (avformat_index_get_entry(video, i)->flags & AVINDEX_KEYFRAME) {
+        key = i;
+        ++stepped;
+      }
+    }
+    if (key < 0 || stepped < earlier) return false;
+    ts = avformat_index_get_entry(video, key)->timestamp;
+  } else if (earlier > 0) {
+    // Without an index, a second further back for each step.
+    ts -= av_rescale_q(earlier, AVRational{1, 1}, stream);
+    if (ts < start_pts_) return false;
+  }
   av_seek_frame(format_, video_stream_, ts, AVSEEK_FLAG_BACKWARD);
   avcodec_flush_buffers(video_);
   if (audio_) avcodec_flush_buffers(audio_);
   input_ended_ = false;
   picture_ = nullptr;
+  return true;
+}
+
+bool VideoDecoder::DecodesAPicture(int max_packets) {
+  bool got = false;
+  for (int packets = 0; packets < max_packets && !got;) {
+    const Step step = Decode({});
+    if (step == Step::kEnded) break;
+    got = step == Step::kPicture;
+    packets += step == Step::kAgain;
+  }
+  Seek(0, 1);
+  if (!got && error_.empty()) error_ = "no picture in the video data";
+  if (got) error_.clear();
+  return got;
 }
 
 void VideoDecoder::SetThinning(bool on) { video_->skip_frame = on ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT; }
 
 QImage VideoDecoder::ToImage(const AVFrame* frame, SwsContext** scaler) {
-  QImage image(frame->width, frame->height, QImage::Format_RGB32);
+  QImage image;
+  return ConvertInto(frame, scaler, &image) ? image : QImage();
+}
+
+bool VideoDecoder::ConvertInto(const AVFrame* frame, SwsContext** scaler, QImage* into) {
+  const QSize size(frame->width, frame->height);
+  // Never written in place while a copy of it is on screen.
+  if (into->size() != size || into->format() != QImage::Format_RGB32 || !into->isDetached()) {
+    *into = QImage(size, QImage::Format_RGB32);
+  }
   *scaler = sws_getCachedContext(*scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
                                  frame->width, frame->height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (*scaler == nullptr) return {};
-  std::uint8_t* planes[1] = {image.bits()};
-  const int strides[1] = {static_cast<int>(image.bytesPerLine())};
+  if (*scaler == nullptr || into->isNull()) return false;
+  std::uint8_t* planes[1] = {into->bits()};
+  const int strides[1] = {static_cast<int>(into->bytesPerLine())};
   sws_scale(*scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
-  return image;
+  return true;
 }
 
 }  // namespace player

@@ -49,11 +49,23 @@ class VideoDecoder {
   AVFrame* picture() const { return picture_; }
   // A decoded picture's time in the video track's timescale, from the start.
   std::int64_t TicksOf(const AVFrame* frame, std::uint32_t timescale) const;
-  // Goes to the key frame at or before ticks (video timescale units).
-  void Seek(std::int64_t ticks, std::uint32_t timescale);
+  // Goes to the key frame at or before ticks (video timescale units), or
+  // that many key frames further back (earlier > 0): pictures that lead a
+  // key frame in display order (open GOP) decode only from an earlier one.
+  // False, staying where it is, when there is no key frame that far back.
+  bool Seek(std::int64_t ticks, std::uint32_t timescale, int earlier = 0);
+  // Decodes up to the first picture within max_packets packets, then goes
+  // back to the start. False, with the reason in error(), when none comes.
+  bool DecodesAPicture(int max_packets);
+  // Why the last open, read or decode failed, in FFmpeg's words.
+  const std::string& error() const { return error_; }
   // Decodes only key frames while on.
   void SetThinning(bool on);
   static QImage ToImage(const AVFrame* frame, ::SwsContext** scaler);
+  // The same into an image that is reused when it has the size and no one
+  // else shares it (reallocated otherwise). False when the format cannot be
+  // converted.
+  static bool ConvertInto(const AVFrame* frame, ::SwsContext** scaler, QImage* into);
 
   QSize size() const { return size_; }
   bool hardware_in_use() const { return hardware_in_use_; }
@@ -81,6 +93,7 @@ class VideoDecoder {
   bool input_ended_ = false;
   bool hardware_in_use_ = false;
   QSize size_;
+  std::string error_;
 };
 
 }  // namespace player

@@ -35,17 +35,23 @@ class PlayerWindow : public QWidget {
     rear_widget_->set_picture_source([this](const QSize& size) { return rear_->Compose(size); });
     front_->SetUp("Noto Sans CJK JP");
     rear_->SetUp("Noto Sans CJK JP");
-    auto report = [](player::HRESULT, const std::string& text) { std::fprintf(stderr, "brennovale-play: %s\n", text.c_str()); };
+    auto report = [](player::HRESULT, const std::string& text, const std::string& why) {
+      std::fprintf(stderr, "brennovale-play: %s%s%s\n", text.c_str(), why.empty() ? "" : ": ", why.c_str());
+    };
     front_->set_error_sink(report);
-    rear_->set_error_sink(report);
-    if (player::Failed(front_->Open(front))) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    has_rear_ = !player::Failed(rear_->Open(recording::CompanionPath(front, recording::Companion::kOtherCamera)));
+    opened_ = !player::Failed(front_->Open(front));
+    if (!opened_) return;
+    // The rear file is optional: without one the front plays alone.
+    const auto rear = recording::CompanionPath(front, recording::Companion::kOtherCamera);
+    if (std::filesystem::exists(rear)) rear_->set_error_sink(report);
+    has_rear_ = !player::Failed(rear_->Open(rear));
     front_->LoadSensorData(front);
     timer_.setInterval(30);
     connect(&timer_, &QTimer::timeout, this, [this] { UpdateTitle(); });
     timer_.start();
     resize(1000, 320);
   }
+  bool opened() const { return opened_; }
 
  protected:
   bool event(QEvent* e) override {
@@ -117,6 +123,7 @@ class PlayerWindow : public QWidget {
   viewer::CMovieStatic* front_widget_ = nullptr;
   viewer::CMovieStatic* rear_widget_ = nullptr;
   std::unique_ptr<player::MovieView> front_, rear_;
+  bool opened_ = false;
   bool has_rear_ = false;
   int ready_ = 0;
   bool slow_ = false, rotated_ = false, keep_ = true;
@@ -133,6 +140,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   PlayerWindow window{std::filesystem::path(argv[1])};
+  if (!window.opened()) return 1;  // the reason is printed
   window.show();
   if (screenshot) {
     // After a second of playback, save what the window shows and quit.

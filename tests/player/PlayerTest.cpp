@@ -41,7 +41,7 @@ class Playing : public ::testing::Test {
  protected:
   void SetUp() override {
     view_.SetUp("Noto Sans CJK JP");
-    view_.set_error_sink([this](HRESULT hr, const std::string& text) { errors_.push_back({hr, text}); });
+    view_.set_error_sink([this](HRESULT hr, const std::string& text, const std::string&) { errors_.push_back({hr, text}); });
   }
   void Open(const fs::path& path) {
     ASSERT_EQ(view_.Open(path), S_OK);
@@ -339,7 +339,7 @@ TEST_F(Playing, MissingRearFileFailsOnlyThatView) {
   MovieView rear(&sink_, &parent_, {});
   rear.SetUp("Noto Sans CJK JP");
   std::vector<HRESULT> reported;
-  rear.set_error_sink([&](HRESULT hr, const std::string&) { reported.push_back(hr); });
+  rear.set_error_sink([&](HRESULT hr, const std::string&, const std::string&) { reported.push_back(hr); });
   testfiles::TempDir dir;
   EXPECT_EQ(rear.Open(dir / "Sub_" / "A__-240301-101500-000101S.MOV"), E_INVALIDARG);
   EXPECT_EQ(reported, std::vector<HRESULT>{E_INVALIDARG});

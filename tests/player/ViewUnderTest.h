@@ -1,0 +1,65 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestFiles.h"
+#include "player/MovieView.h"
+#include "tools/samplecard/FrameStamp.h"
+
+namespace player {
+
+// The frame number the strip of a sample-card picture reads; -2 without a picture.
+inline int StripOf(const QImage& picture) {
+  if (picture.isNull()) return -2;
+  const QImage gray = picture.convertToFormat(QImage::Format_Grayscale8);
+  return samplecard::ReadFrameNumber(gray.constBits(), gray.width(), gray.height(), static_cast<int>(gray.bytesPerLine()));
+}
+
+// A two-second recording at 30 fps with a key frame every 10 frames, made
+// once per test program.
+inline const samplecard::WrittenRecording& SmallRecording() {
+  static testfiles::TempDir* dir = new testfiles::TempDir;
+  static const samplecard::WrittenRecording rec = [] {
+    samplecard::CardOptions o;
+    o.recordings = 1;
+    o.seconds = 2;
+    o.gop = 10;
+    auto written = samplecard::WriteSampleCard(dir->path(), o);
+    if (!written) throw std::runtime_error(written.error());
+    return written->front();
+  }();
+  return rec;
+}
+
+// One view set up as the viewer does, with the failures it reports kept.
+struct ViewUnderTest {
+  struct Failure {
+    HRESULT hr;
+    std::string text, why;
+  };
+  ViewUnderTest() {
+    view.SetUp("Noto Sans CJK JP");
+    view.set_error_sink([this](HRESULT hr, const std::string& text, const std::string& why) {
+      failures.push_back({hr, text, why});
+    });
+  }
+  // Opens and waits until the view can show frames.
+  ::testing::AssertionResult Open(const std::filesystem::path& path) {
+    const HRESULT hr = view.Open(path);
+    if (hr != S_OK) return ::testing::AssertionFailure() << "open gave " << hr << ": " << view.reason();
+    if (!sink.WaitFor(WM_PLAYER_READY, std::chrono::seconds(5)) || !view.media_ready()) {
+      return ::testing::AssertionFailure() << "never ready";
+    }
+    return ::testing::AssertionSuccess();
+  }
+  platform::RecordingSink sink;
+  MovieView view{&sink, &sink, {}};
+  std::vector<Failure> failures;
+};
+
+}  // namespace player
