@@ -17,28 +17,12 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 using screen::Card;
+using screen::MediaSpeed;
 using screen::Sample;
 using screen::SampleStrips;
 using screen::StripOf;
 using screen::StripOnScreen;
 using screen::WaitForStrip;
-
-// Frames per second of media time that a run of samples shows, by a least
-// squares fit of the strips against the wall clock.
-double MediaSpeed(const std::vector<Sample>& samples, double frames_per_second) {
-  double n = 0, st = 0, sf = 0, stt = 0, stf = 0;
-  for (const Sample& s : samples) {
-    if (s.strip < 0) continue;
-    const double t = std::chrono::duration<double>(s.at - samples.front().at).count();
-    n += 1;
-    st += t;
-    sf += s.strip;
-    stt += t * t;
-    stf += t * s.strip;
-  }
-  const double slope = (n * stf - st * sf) / (n * stt - st * st);
-  return slope / frames_per_second;
-}
 
 class Playing : public ::testing::Test {
  protected:

@@ -98,4 +98,19 @@ std::vector<Sample> SampleStrips(MovieView& view, std::chrono::milliseconds dura
   return samples;
 }
 
+double MediaSpeed(const std::vector<Sample>& samples, double frames_per_second) {
+  double n = 0, st = 0, sf = 0, stt = 0, stf = 0;
+  for (const Sample& s : samples) {
+    if (s.strip < 0) continue;
+    const double t = std::chrono::duration<double>(s.at - samples.front().at).count();
+    n += 1;
+    st += t;
+    sf += s.strip;
+    stt += t * t;
+    stf += t * s.strip;
+  }
+  if (n < 2 || n * stt == st * st) return 0.0;
+  return (n * stf - st * sf) / (n * stt - st * st) / frames_per_second;
+}
+
 }  // namespace player::screen

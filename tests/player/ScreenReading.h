@@ -55,4 +55,8 @@ struct Sample {
 std::vector<Sample> SampleStrips(MovieView& view, std::chrono::milliseconds duration,
                                  std::chrono::milliseconds period = std::chrono::milliseconds(5));
 
+// The speed a run of samples shows: media seconds per wall second, by a
+// least squares fit of the frame numbers against the wall clock.
+double MediaSpeed(const std::vector<Sample>& samples, double frames_per_second);
+
 }  // namespace player::screen
