@@ -371,7 +371,8 @@ const OperationRow kOperationRows[] = {
        call.y = 0.5;
        EXPECT_EQ(run(t.view_, call), S_OK);
        const QImage zoomed = t.view_.Compose(QSize(320, 180));
-       EXPECT_LT(screen::MeanDifference(zoomed, screen::Enlarged(frame, QRectF(0.5, 0.5, 0.5, 0.5), zoomed.size())), 2.0);
+       const QImage quarter = screen::Enlarged(frame, QRectF(0.5, 0.5, 0.5, 0.5), zoomed.size());
+       EXPECT_LT(screen::MeanDifference(zoomed, quarter), 2.0);
      }},
     {31, "save_picture_writes_the_frame_on_screen",
      [](ViewOperationRows& t, ViewOperation run) {

@@ -277,23 +277,21 @@ TEST_F(Playing, RotationAspectZoomAndOverlay) {
   EXPECT_GT(qGray(stretched.pixel(160, 150)), 30);
 
   view_.SetAspectMode(1);
+  // How far the view is from the given part of the frame, enlarged on its own.
   const QImage frame = view_.FrameOnScreen().image;
-  const QRectF whole(0, 0, 1, 1), bottom_right(0.5, 0.5, 0.5, 0.5), top_left(0, 0, 0.5, 0.5);
+  const auto from = [&](const QRectF& part) {
+    return screen::MeanDifference(view_.Compose(QSize(320, 180)), screen::Enlarged(frame, part, QSize(320, 180)));
+  };
   view_.ZoomAndPan(2.0, 0.5, 0.5);
-  const QImage zoomed = view_.Compose(QSize(320, 180));
-  EXPECT_LT(screen::MeanDifference(zoomed, screen::Enlarged(frame, bottom_right, zoomed.size())), 2.0)
-      << "the bottom-right quarter fills the view";
-  EXPECT_GT(screen::MeanDifference(zoomed, screen::Enlarged(frame, top_left, zoomed.size())), 20.0);
-  EXPECT_GT(screen::MeanDifference(zoomed, screen::Enlarged(frame, whole, zoomed.size())), 20.0);
+  EXPECT_LT(from(QRectF(0.5, 0.5, 0.5, 0.5)), 2.0) << "the bottom-right quarter fills the view";
+  EXPECT_GT(from(QRectF(0, 0, 0.5, 0.5)), 20.0);
+  EXPECT_GT(from(QRectF(0, 0, 1, 1)), 20.0);
   view_.ZoomAndPan(4.0, 0.25, 0.5);
-  const QImage narrow = view_.Compose(QSize(320, 180));
-  EXPECT_LT(screen::MeanDifference(narrow, screen::Enlarged(frame, QRectF(0.25, 0.5, 0.25, 0.25), narrow.size())), 2.0)
-      << "a quarter of the width from the left, half-way down";
+  EXPECT_LT(from(QRectF(0.25, 0.5, 0.25, 0.25)), 2.0) << "a quarter of the width from the left, half-way down";
   view_.ZoomAndPan(2.0, 0.9, -1.0);
-  EXPECT_LT(screen::MeanDifference(view_.Compose(QSize(320, 180)), screen::Enlarged(frame, QRectF(0.5, 0, 0.5, 0.5), narrow.size())), 2.0)
-      << "offsets are kept inside the picture";
+  EXPECT_LT(from(QRectF(0.5, 0, 0.5, 0.5)), 2.0) << "offsets are kept inside the picture";
   view_.ZoomAndPan(1.0, 0, 0);
-  EXPECT_LT(screen::MeanDifference(view_.Compose(QSize(320, 180)), frame), 1.0) << "back to the whole picture";
+  EXPECT_LT(from(QRectF(0, 0, 1, 1)), 1.0) << "back to the whole picture";
 
   view_.OverlayText("12 km/h");
   const QImage overlaid = view_.Compose(QSize(640, 360));
@@ -421,8 +419,8 @@ TEST_F(Playing, MissingRearFileFailsOnlyThatView) {
 // The last frame whose data lies wholly within the first size bytes of a
 // recording without B-frames, by ffprobe's packet positions; -1 for none.
 int LastFrameWithin(const fs::path& path, std::uint64_t size) {
-  const std::string rows = testfiles::Run("ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of csv=p=0 '" +
-                                          path.string() + "'");
+  const std::string rows = testfiles::Run(
+      "ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of csv=p=0 '" + path.string() + "'");
   int last = -1, frame = 0;
   for (std::size_t at = 0; at < rows.size(); ++frame) {
     const std::size_t end = std::min(rows.find('\n', at), rows.size());

@@ -33,7 +33,8 @@ const std::vector<samplecard::WrittenRecording>& Card() {
 int StripOf(const QImage& picture) {
   if (picture.isNull()) return -2;
   const QImage gray = picture.convertToFormat(QImage::Format_Grayscale8);
-  return samplecard::ReadFrameNumber(gray.constBits(), gray.width(), gray.height(), static_cast<int>(gray.bytesPerLine()));
+  return samplecard::ReadFrameNumber(gray.constBits(), gray.width(), gray.height(),
+                                     static_cast<int>(gray.bytesPerLine()));
 }
 
 QImage OnScreen(MovieView& view) {
@@ -64,7 +65,9 @@ QImage Enlarged(const QImage& frame, const QRectF& source, const QSize& size) {
                    static_cast<int>(std::lround(source.y() * frame.height())),
                    static_cast<int>(std::lround(source.width() * frame.width())),
                    static_cast<int>(std::lround(source.height() * frame.height())));
-  return frame.copy(part).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
+  return frame.copy(part)
+      .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+      .convertToFormat(QImage::Format_RGB32);
 }
 
 double MeanDifference(const QImage& a, const QImage& b) {
@@ -84,10 +87,12 @@ int RearFrameOfMoment(int front_frame, double front_fps, double rear_fps) {
   std::uint32_t front_scale = 0, front_delta = 0, rear_scale = 0, rear_delta = 0;
   samplecard::RateToTimescale(front_fps, &front_scale, &front_delta);
   samplecard::RateToTimescale(rear_fps, &rear_scale, &rear_delta);
-  return static_cast<int>(std::int64_t{front_frame} * front_delta * rear_scale / (std::int64_t{front_scale} * rear_delta));
+  return static_cast<int>(std::int64_t{front_frame} * front_delta * rear_scale /
+                          (std::int64_t{front_scale} * rear_delta));
 }
 
-std::vector<Sample> SampleStrips(MovieView& view, std::chrono::milliseconds duration, std::chrono::milliseconds period) {
+std::vector<Sample> SampleStrips(MovieView& view, std::chrono::milliseconds duration,
+                                 std::chrono::milliseconds period) {
   std::vector<Sample> samples;
   const auto until = std::chrono::steady_clock::now() + duration;
   while (std::chrono::steady_clock::now() < until) {

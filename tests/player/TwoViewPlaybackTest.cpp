@@ -124,7 +124,8 @@ TEST_F(TwoViews, PlayTogetherOnTheSameMomentAndNeverShowTheOldRecording) {
   for (const auto* run : {&opened, &playing}) {
     for (const PairSample& s : *run) {
       for (const QSize& size : {s.front_size, s.rear_size}) {
-        EXPECT_TRUE(size.isEmpty() || size == QSize(320, 180)) << "a picture of the first recording after the second was opened";
+        EXPECT_TRUE(size.isEmpty() || size == QSize(320, 180))
+            << "a picture of the first recording after the second was opened";
       }
       EXPECT_LT(std::max(s.front_before, s.front_after), second.main_frames);
       EXPECT_LT(s.rear, second.sub_frames);
