@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <charconv>
+#include <set>
 #include <thread>
 
 #include "ScreenReading.h"
@@ -137,6 +138,18 @@ TEST_F(Playing, EndOfPresentationPostsEnded) {
   Open(Card()[0].main_path);
   ExpectShows(50);
   ASSERT_EQ(view_.Play(), S_OK);
+  // The last ten frames play in order up to the last one.
+  const std::vector<Sample> samples = SampleStrips(view_, 450ms, 2ms);
+  std::set<int> seen;
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    ASSERT_GE(samples[i].strip, 50);
+    if (i > 0) {
+      EXPECT_GE(samples[i].strip, samples[i - 1].strip) << "playback went back";
+    }
+    seen.insert(samples[i].strip);
+  }
+  EXPECT_GE(seen.size(), 7u) << "frames between 50 and 59 were skipped";
+  EXPECT_EQ(*seen.rbegin(), 59);
   ASSERT_TRUE(sink_.WaitFor(WM_PLAYER_ENDED, 5s));
   EXPECT_EQ(view_.player_state(), PlayerState::kStopped);
   EXPECT_EQ(StripOnScreen(view_), 59) << "the last frame stays on screen";
