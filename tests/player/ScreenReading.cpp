@@ -11,9 +11,10 @@
 namespace player::screen {
 
 std::vector<samplecard::WrittenRecording> MakeCard(const samplecard::CardOptions& options) {
-  static std::vector<std::unique_ptr<testfiles::TempDir>>* dirs = new std::vector<std::unique_ptr<testfiles::TempDir>>;
-  dirs->push_back(std::make_unique<testfiles::TempDir>());
-  auto written = samplecard::WriteSampleCard(dirs->back()->path(), options);
+  // Removed when the test program ends.
+  static std::vector<std::unique_ptr<testfiles::TempDir>> dirs;
+  dirs.push_back(std::make_unique<testfiles::TempDir>());
+  auto written = samplecard::WriteSampleCard(dirs.back()->path(), options);
   if (!written) throw std::runtime_error(written.error());
   return written.take();
 }
