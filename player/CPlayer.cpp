@@ -57,6 +57,12 @@ struct CPlayer::Media {
   // The frame asked for when it lay past decodable_end (target is then
   // decodable_end); -1 otherwise.
   std::int32_t asked = -1;
+  // The frame a single-frame start left on screen, while the decoder may
+  // have run ahead of it; -1 once playing or seeking moved on.
+  std::int32_t shown = -1;
+  // The next frame to play from the kept pictures, while the decoder stands
+  // further on than the picture on screen; -1 when playing decodes.
+  std::int32_t replay = -1;
   std::chrono::steady_clock::time_point last_delivery{};
 
   ~Media() {
@@ -290,6 +296,10 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
           guard.lock();
           break;
         }
+        // The decoder ran ahead of the frame shown last: the frames between
+        // come from the kept pictures, so none is skipped.
+        if (media_->shown >= 0 && media_->last_decoded > media_->shown) media_->replay = media_->shown + 1;
+        media_->shown = -1;
         clock_.Start(clock_.Time());
         presenter->OnClockStart();
         media_->mode = Mode::kPlaying;
@@ -300,11 +310,11 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
         SeekTo(c.position);
         guard.lock();
         media_->mode = c.single ? Mode::kShowTarget : Mode::kPlayFromTarget;
-        if (c.single) {
-          // A picture already decoded is shown without decoding again.
-          auto cached = media_->cache.find(media_->target);
-          if (cached != media_->cache.end()) {
-            guard.unlock();
+        if (auto cached = media_->cache.find(media_->target); cached != media_->cache.end()) {
+          // A picture already decoded is shown without decoding again; playing
+          // on from it takes the later kept pictures first.
+          guard.unlock();
+          if (c.single) {
             if (DeliverFrame(cached->second)) {
               {
                 std::lock_guard relock(lock_);
@@ -312,8 +322,17 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
               }
               AnswerShown();
             }
-            guard.lock();
+          } else {
+            clock_.Start(FrameTime(media_->target));
+            presenter->OnClockStart();
+            {
+              std::lock_guard relock(lock_);
+              media_->mode = Mode::kPlaying;
+            }
+            media_->replay = media_->target + 1;
+            DeliverFrame(cached->second);
           }
+          guard.lock();
         }
         break;
       case Command::kPause:
@@ -341,6 +360,8 @@ void CPlayer::SeekTo(std::int64_t position) {
   if (audio_) audio_->Flush();
   m.target = timing_.FrameAtTime(position, kHundredNs);
   m.asked = -1;
+  m.shown = -1;
+  m.replay = -1;
   if (m.decodable_end >= 0 && m.target > m.decodable_end) {
     m.asked = m.target;
     m.target = m.decodable_end;
@@ -427,6 +448,10 @@ bool CPlayer::DecodeOne() {
     if (DeliverFrame(m.pending)) av_frame_free(&m.pending);
     return true;
   }
+  if (m.replay >= 0 && m.mode == Mode::kPlaying) {
+    if (m.replay <= m.last_decoded) return ReplayKept();
+    m.replay = -1;  // caught up with the decoder
+  }
   const bool sound = audio_ && m.mode == Mode::kPlaying && clock_.rate() == 1.0;
   const VideoDecoder::Step step = m.decoder->Decode(
       sound ? VideoDecoder::SoundSink([this](const std::int16_t* pcm, std::size_t frames) { audio_->Write(pcm, frames); })
@@ -474,6 +499,24 @@ bool CPlayer::DecodeOne() {
   return true;
 }
 
+bool CPlayer::ReplayKept() {
+  Media& m = *media_;
+  const auto kept = m.cache.find(m.replay);
+  if (kept == m.cache.end()) {
+    // No longer kept: decoded again from its key frame, then played on.
+    m.target = m.replay;
+    m.replay = -1;
+    if (!SeekDecoder(0)) return false;
+    std::lock_guard guard(lock_);
+    if (m.mode == Mode::kPlaying) m.mode = Mode::kPlayFromTarget;
+    return true;
+  }
+  ++m.replay;
+  // An interrupted delivery keeps the picture as pending, delivered first.
+  DeliverFrame(kept->second);
+  return true;
+}
+
 bool CPlayer::DeliverFrame(const AVFrame* frame) {
   Media& m = *media_;
   const std::int32_t index = IndexOfTicks(m.decoder->TicksOf(frame, timing_.timescale()));
@@ -506,6 +549,7 @@ bool CPlayer::WaitUntilPresented() {
 }
 
 void CPlayer::AnswerShown() {
+  media_->shown = media_->target;
   // A command that comes first answers the request itself.
   if (!WaitUntilPresented()) return;
   std::string why;

@@ -100,6 +100,8 @@ class CPlayer {
   bool SeekDecoder(int earlier);
   bool SeekEarlier();
   bool DecodedToTheEnd();
+  // Plays the next of the kept pictures the decoder has already passed.
+  bool ReplayKept();
   HRESULT Shown(std::string* why) const;
   // Waits until what the presenter holds is on screen; false when a command
   // comes first.
