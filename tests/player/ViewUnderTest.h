@@ -7,31 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
+#include "ScreenReading.h"
 #include "player/MovieView.h"
-#include "tools/samplecard/FrameStamp.h"
 
 namespace player {
 
-// The frame number the strip of a sample-card picture reads; -2 without a picture.
-inline int StripOf(const QImage& picture) {
-  if (picture.isNull()) return -2;
-  const QImage gray = picture.convertToFormat(QImage::Format_Grayscale8);
-  return samplecard::ReadFrameNumber(gray.constBits(), gray.width(), gray.height(), static_cast<int>(gray.bytesPerLine()));
-}
+using screen::StripOf;
 
 // A two-second recording at 30 fps with a key frame every 10 frames, made
 // once per test program.
 inline const samplecard::WrittenRecording& SmallRecording() {
-  static testfiles::TempDir* dir = new testfiles::TempDir;
   static const samplecard::WrittenRecording rec = [] {
     samplecard::CardOptions o;
     o.recordings = 1;
     o.seconds = 2;
     o.gop = 10;
-    auto written = samplecard::WriteSampleCard(dir->path(), o);
-    if (!written) throw std::runtime_error(written.error());
-    return written->front();
+    return screen::MakeCard(o).front();
   }();
   return rec;
 }
