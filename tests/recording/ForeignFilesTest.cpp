@@ -51,11 +51,11 @@ const ForeignCase kCases[] = {
 
 // The corpus, made once for this program.
 const std::map<std::string, std::filesystem::path>& Corpus() {
-  static testfiles::TempDir* dir = new testfiles::TempDir;
+  static testfiles::TempDir dir;  // removed when the test program ends
   static const std::map<std::string, std::filesystem::path> files = [] {
     std::map<std::string, std::filesystem::path> out;
     for (const auto& c : kCases) {
-      const auto path = dir->path() / (std::string(c.name) + ".mov");
+      const auto path = dir.path() / (std::string(c.name) + ".mov");
       int status = 0;
       testfiles::Run(std::string("ffmpeg -nostdin -v error -y ") + c.ffmpeg + " '" + path.string() + "' 2>/dev/null", &status);
       if (status == 0) out[c.name] = path;

@@ -28,13 +28,13 @@ std::uint32_t Be32(const BoxNode& n, std::size_t offset) { return platform::Load
 
 // A card of ten short recordings with sound, made once for this program.
 const std::vector<WrittenRecording>& JoinCard() {
-  static testfiles::TempDir* dir = new testfiles::TempDir;
+  static testfiles::TempDir dir;  // removed when the test program ends
   static const std::vector<WrittenRecording> card = [] {
     samplecard::CardOptions o;
     o.recordings = 10;
     o.seconds = 1.0;
     o.gop = 10;
-    auto written = samplecard::WriteSampleCard(dir->path() / "card", o);
+    auto written = samplecard::WriteSampleCard(dir.path() / "card", o);
     if (!written) throw std::runtime_error(written.error());
     return written.take();
   }();
