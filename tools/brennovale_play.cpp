@@ -41,10 +41,14 @@ class PlayerWindow : public QWidget {
     front_->set_error_sink(report);
     opened_ = !player::Failed(front_->Open(front));
     if (!opened_) return;
-    // The rear file is optional: without one the front plays alone.
+    // The rear file is optional: without one the front plays alone. A name
+    // not of the recorder's shape has no rear of its own (the exchange of
+    // camera letters gives the front itself).
     const auto rear = recording::CompanionPath(front, recording::Companion::kOtherCamera);
-    if (std::filesystem::exists(rear)) rear_->set_error_sink(report);
-    has_rear_ = !player::Failed(rear_->Open(rear));
+    if (rear != front) {
+      if (std::filesystem::exists(rear)) rear_->set_error_sink(report);
+      has_rear_ = !player::Failed(rear_->Open(rear));
+    }
     front_->LoadSensorData(front);
     timer_.setInterval(30);
     connect(&timer_, &QTimer::timeout, this, [this] { UpdateTitle(); });
