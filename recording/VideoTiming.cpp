@@ -268,6 +268,34 @@ std::int64_t LastRunAsRepaired(const BoxNode& stsc) {
   return 0;
 }
 
+// Whether the MPEG-4 decoder configuration (ES, then decoder config, then
+// decoder specific descriptor) of an esds box beginning at p fits in the
+// box's n bytes: a demuxer reads the configuration's length whatever the
+// box holds, and fails at the file's end.
+bool EsdsConfigurationFits(const std::uint8_t* p, std::size_t n) {
+  std::size_t at = 12;  // size, type, version and flags
+  auto descriptor = [&](int tag, std::size_t* length) {
+    if (at >= n || p[at++] != tag) return false;
+    *length = 0;
+    for (int k = 0; k < 4 && at < n; ++k) {
+      *length = *length << 7 | (p[at] & 0x7F);
+      if ((p[at++] & 0x80) == 0) return true;
+    }
+    return at < n;
+  };
+  std::size_t length = 0;
+  if (!descriptor(3, &length) || at + 3 > n) return true;
+  const std::uint8_t flags = p[at + 2];
+  at += 3;
+  if ((flags & 0x80) != 0) at += 2;
+  if ((flags & 0x40) != 0) at += at < n ? 1 + std::size_t{p[at]} : 0;
+  if ((flags & 0x20) != 0) at += 2;
+  if (!descriptor(4, &length)) return true;
+  at += 13;
+  if (!descriptor(5, &length)) return true;
+  return length <= n - std::min(at, n);
+}
+
 // Faults in any track that make a demuxer refuse the whole file.
 std::string CheckEveryTrack(const BoxTree& tree) {
   int index = 0;
@@ -320,6 +348,16 @@ std::string CheckEveryTrack(const BoxTree& tree) {
         const std::uint32_t size = at + 4 <= stsd->payload.size() ? Be32(*stsd, at) : 0;
         if (size < 16 || size > stsd->payload.size() - at) return track + "a sample description of an invalid size";
         at += size;
+      }
+    }
+    if (stsd != nullptr) {
+      const auto& p = stsd->payload;
+      const std::string_view bytes(reinterpret_cast<const char*>(p.data()), p.size());
+      for (std::size_t at = bytes.find("esds", 4); at != std::string_view::npos; at = bytes.find("esds", at + 1)) {
+        const std::size_t size = std::min<std::size_t>(Be32(*stsd, at - 4), p.size() - (at - 4));
+        if (size >= 12 && !EsdsConfigurationFits(p.data() + at - 4, size)) {
+          return track + "its esds decoder configuration runs past its box";
+        }
       }
     }
     const BoxNode* stsz = FirstChild(*stbl, "stsz");

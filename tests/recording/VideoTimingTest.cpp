@@ -61,6 +61,22 @@ MiniTrack Edited(MiniTrack t, void (*edit)(MiniTrack&)) {
   return t;
 }
 
+// An AAC configuration of two bytes whose length field says `length`.
+Bytes Esds(std::uint8_t length) {
+  return Box("esds", Concat({Zeros(4), {3, 25, 0, 1, 0, 4, 17, 0x40, 0x15}, Zeros(11), {5, length, 0x14, 0x08}}));
+}
+void WholeEsds(MiniTrack& t) { t.entry_boxes = Esds(2); }
+void EsdsPastItsBox(MiniTrack& t) { t.entry_boxes = Esds(0x40); }
+
+// A sound track whose chunk tables a demuxer refuses the whole file for.
+Bytes SoundTrakWith(void (*edit)(MiniTrack&)) {
+  MiniTrack sound;
+  sound.handler = "soun";
+  sound.timescale = 16000;
+  sound.stts = {{16, 1024}};
+  edit(sound);
+  return MiniTrak(sound);
+}
 struct DescribedCase {
   const char* name;
   Bytes file;
@@ -115,6 +131,9 @@ INSTANTIATE_TEST_SUITE_P(
                       1201.0 / 600},
         DescribedCase{"sound_track_first", MiniMovie(1000, 1000, {SoundTrak(), MiniTrak(Video(15360, 30, 512))}), 30,
                       15360, 512, 1.0},
+        DescribedCase{"sound_track_with_an_aac_configuration",
+                      MiniMovie(1000, 1000, {SoundTrakWith(WholeEsds), MiniTrak(Video(15360, 30, 512))}), 30, 15360,
+                      512, 1.0},
         DescribedCase{"unknown_box_inside_the_video_track",
                       MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 30, 512), UnknownBoxInside)), SoundTrak()}),
                       30, 15360, 512, 1.0},
@@ -183,15 +202,6 @@ void CorruptWidth(MiniTrack& t) {
 // The SPS, which a decoder reads, codes another width than the entry's.
 void SpsWidth80(MiniTrack& t) { t.sps_width = 80; }
 
-// A sound track whose chunk tables a demuxer refuses the whole file for.
-Bytes SoundTrakWith(void (*edit)(MiniTrack&)) {
-  MiniTrack sound;
-  sound.handler = "soun";
-  sound.timescale = 16000;
-  sound.stts = {{16, 1024}};
-  edit(sound);
-  return MiniTrak(sound);
-}
 void NoChunkOffsets(MiniTrack& t) { t.chunk_offsets = false; }
 // The second run does not follow the first: moved to chunk 2 of 1.
 void Version30(MiniTrack& t) { t.mdhd_version = 30; }
@@ -245,6 +255,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"sound_table_box_runs_past_its_parent",
                     MiniMovie(1000, 1000, {StscRunsPastItsParent(), MiniTrak(Video(15360, 30, 512))}),
                     "track 1: its stbl box holds a box that runs past its end"},
+        RefusedCase{"sound_configuration_past_its_esds",
+                    MiniMovie(1000, 1000, {SoundTrakWith(EsdsPastItsBox), MiniTrak(Video(15360, 30, 512))}),
+                    "track 1: its esds decoder configuration runs past its box"},
         RefusedCase{"sound_track_mdhd_version_30",
                     MiniMovie(1000, 1000, {SoundTrakWith(Version30), MiniTrak(Video(15360, 30, 512))}),
                     "track 1: its mdhd box has version 30"}),

@@ -139,7 +139,7 @@ Bytes MiniTrak(const MiniTrack& t) {
   const Bytes avcc = Box("avcC", Concat({{1, 0x42, 0, 0x0A, 0xFF, 0xE1, 0, sps_length}, sps, {1, 0, 2, 0x68, 0xEE}}));
   const Bytes entry = video ? Box("avc1", Concat({Zeros(6), BE16(1), Zeros(16), BE16(t.width), BE16(t.height), Zeros(50),
                                                   avcc}))
-                            : Box("sowt", Concat({Zeros(6), BE16(1), Zeros(20)}));
+                            : Box("sowt", Concat({Zeros(6), BE16(1), Zeros(20), t.entry_boxes}));
   const std::uint32_t per_chunk = t.samples_in_chunk >= 0 ? static_cast<std::uint32_t>(t.samples_in_chunk) : sized;
   Bytes stsc = Concat({Zeros(4), BE32(1), BE32(1), BE32(per_chunk), BE32(1)});
   if (!t.stsc_runs.empty()) {

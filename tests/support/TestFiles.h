@@ -62,6 +62,7 @@ struct MiniTrack {
   std::int32_t sps_width = -1;     // the width its SPS codes; -1: width
   std::vector<std::uint32_t> stsc_runs;  // (first chunk, samples, description) triples; empty: one run of all
   bool chunk_offsets = true;             // false: no stco
+  Bytes entry_boxes;                     // boxes ending a sound sample entry
 };
 // A baseline H.264 SPS NAL unit coding that picture size (even sizes).
 Bytes BaselineSps(std::uint32_t width, std::uint32_t height);
