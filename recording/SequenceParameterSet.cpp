@@ -134,4 +134,47 @@ std::optional<PictureSize> H264PictureSize(const std::uint8_t* nal, std::size_t 
   return PictureSize{static_cast<std::uint32_t>(width - cut_x), static_cast<std::uint32_t>(height - cut_y)};
 }
 
+std::optional<PictureSize> HevcPictureSize(const std::uint8_t* nal, std::size_t size) {
+  if (size < 4 || ((nal[0] >> 1) & 0x3F) != 33) return std::nullopt;
+  BitReader r(Unescaped(nal + 2, size - 2));
+  r.Bits(4);  // video parameter set id
+  const std::uint32_t sub_layers = r.Bits(3);
+  r.Bits(1);
+  r.Bits(8);   // general profile space, tier and profile
+  r.Bits(32);  // compatibility flags
+  r.Bits(32);  // constraint flags (48 bits) and level (8 bits)
+  r.Bits(24);
+  bool profile_present[8] = {}, level_present[8] = {};
+  for (std::uint32_t i = 0; i < sub_layers; ++i) {
+    profile_present[i] = r.Bits(1) != 0;
+    level_present[i] = r.Bits(1) != 0;
+  }
+  if (sub_layers > 0) {
+    for (std::uint32_t i = sub_layers; i < 8; ++i) r.Bits(2);
+  }
+  for (std::uint32_t i = 0; i < sub_layers; ++i) {
+    if (profile_present[i]) {
+      r.Bits(32);
+      r.Bits(32);
+      r.Bits(24);
+    }
+    if (level_present[i]) r.Bits(8);
+  }
+  if (r.Ue() > 15) return std::nullopt;
+  const std::uint32_t chroma_format = r.Ue();
+  if (chroma_format > 3) return std::nullopt;
+  if (chroma_format == 3) r.Bits(1);  // separate colour planes: the units stay 1
+  const std::uint64_t width = r.Ue(), height = r.Ue();
+  std::uint64_t window[4] = {0, 0, 0, 0};
+  if (r.Bits(1) != 0) {
+    for (auto& w : window) w = r.Ue();
+  }
+  if (r.failed()) return std::nullopt;
+  const std::uint64_t unit_x = chroma_format == 1 || chroma_format == 2 ? 2 : 1;
+  const std::uint64_t unit_y = chroma_format == 1 ? 2 : 1;
+  const std::uint64_t cut_x = (window[0] + window[1]) * unit_x, cut_y = (window[2] + window[3]) * unit_y;
+  if (width > 65535 || height > 65535 || cut_x >= width || cut_y >= height) return std::nullopt;
+  return PictureSize{static_cast<std::uint32_t>(width - cut_x), static_cast<std::uint32_t>(height - cut_y)};
+}
+
 }  // namespace recording

@@ -15,5 +15,7 @@ struct PictureSize {
   std::uint32_t height = 0;
 };
 std::optional<PictureSize> H264PictureSize(const std::uint8_t* nal, std::size_t size);
+// The same for an HEVC sequence parameter set (its conformance window).
+std::optional<PictureSize> HevcPictureSize(const std::uint8_t* nal, std::size_t size);
 
 }  // namespace recording

@@ -102,6 +102,23 @@ bool ParameterSetsAreWhole(const std::uint8_t* p, std::size_t n, bool hevc) {
   return true;
 }
 
+// The picture size of the first SPS in an hvcC whose arrays were checked
+// to be whole.
+std::optional<PictureSize> FirstHevcSpsSize(const std::uint8_t* p) {
+  std::size_t at = 23;
+  for (int g = 0; g < p[22]; ++g) {
+    const bool sps = (p[at] & 0x3F) == 33;
+    const std::size_t count = std::size_t{p[at + 1]} << 8 | p[at + 2];
+    at += 3;
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t length = std::size_t{p[at]} << 8 | p[at + 1];
+      if (sps) return HevcPictureSize(p + at + 2, length);
+      at += 2 + length;
+    }
+  }
+  return std::nullopt;
+}
+
 // The codec configuration box among a visual sample entry's children, when
 // the entry is H.264 or HEVC.
 std::string CheckCodecConfiguration(const std::uint8_t* entry, std::size_t size, std::uint32_t width,
@@ -119,9 +136,9 @@ std::string CheckCodecConfiguration(const std::uint8_t* entry, std::size_t size,
       if (!ParameterSetsAreWhole(config, box - 8, hevc)) {
         return "the video track's " + std::string(child) + " parameter sets are damaged";
       }
-      if (hevc) return {};
       // A decoder shows the size of the first SPS, whatever the entry says.
-      const auto coded = H264PictureSize(config + 8, std::size_t{config[6]} << 8 | config[7]);
+      const auto coded = hevc ? FirstHevcSpsSize(config)
+                              : H264PictureSize(config + 8, std::size_t{config[6]} << 8 | config[7]);
       if (!coded) return "the video track's SPS picture size cannot be read";
       if (coded->width != width || coded->height != height) {
         return "the video track's SPS picture size " + std::to_string(coded->width) + "x" +
