@@ -286,9 +286,9 @@ std::int64_t LastRunAsRepaired(const BoxNode& stsc) {
 }
 
 // Whether the MPEG-4 decoder configuration (ES, then decoder config, then
-// decoder specific descriptor) of an esds box beginning at p fits in the
-// box's n bytes: a demuxer reads the configuration's length whatever the
-// box holds, and fails at the file's end.
+// decoder specific descriptor) of an esds box beginning at p holds bytes and
+// fits in the box's n bytes: a demuxer refuses an empty one, and reads the
+// configuration's length whatever the box holds, failing at the file's end.
 bool EsdsConfigurationFits(const std::uint8_t* p, std::size_t n) {
   std::size_t at = 12;  // size, type, version and flags
   auto descriptor = [&](int tag, std::size_t* length) {
@@ -310,7 +310,7 @@ bool EsdsConfigurationFits(const std::uint8_t* p, std::size_t n) {
   if (!descriptor(4, &length)) return true;
   at += 13;
   if (!descriptor(5, &length)) return true;
-  return length <= n - std::min(at, n);
+  return length > 0 && length <= n - std::min(at, n);
 }
 
 // Faults in any track that make a demuxer refuse the whole file.
@@ -373,7 +373,7 @@ std::string CheckEveryTrack(const BoxTree& tree) {
       for (std::size_t at = bytes.find("esds", 4); at != std::string_view::npos; at = bytes.find("esds", at + 1)) {
         const std::size_t size = std::min<std::size_t>(Be32(*stsd, at - 4), p.size() - (at - 4));
         if (size >= 12 && !EsdsConfigurationFits(p.data() + at - 4, size)) {
-          return track + "its esds decoder configuration runs past its box";
+          return track + "its esds decoder configuration is empty or runs past its box";
         }
       }
     }

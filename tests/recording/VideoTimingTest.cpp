@@ -67,6 +67,7 @@ Bytes Esds(std::uint8_t length) {
 }
 void WholeEsds(MiniTrack& t) { t.entry_boxes = Esds(2); }
 void EsdsPastItsBox(MiniTrack& t) { t.entry_boxes = Esds(0x40); }
+void EmptyEsds(MiniTrack& t) { t.entry_boxes = Esds(0); }
 
 // A sound track whose chunk tables a demuxer refuses the whole file for.
 Bytes SoundTrakWith(void (*edit)(MiniTrack&)) {
@@ -257,7 +258,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "track 1: its stbl box holds a box that runs past its end"},
         RefusedCase{"sound_configuration_past_its_esds",
                     MiniMovie(1000, 1000, {SoundTrakWith(EsdsPastItsBox), MiniTrak(Video(15360, 30, 512))}),
-                    "track 1: its esds decoder configuration runs past its box"},
+                    "track 1: its esds decoder configuration is empty or runs past its box"},
+        RefusedCase{"sound_configuration_empty",
+                    MiniMovie(1000, 1000, {SoundTrakWith(EmptyEsds), MiniTrak(Video(15360, 30, 512))}),
+                    "track 1: its esds decoder configuration is empty or runs past its box"},
         RefusedCase{"sound_track_mdhd_version_30",
                     MiniMovie(1000, 1000, {SoundTrakWith(Version30), MiniTrak(Video(15360, 30, 512))}),
                     "track 1: its mdhd box has version 30"}),
