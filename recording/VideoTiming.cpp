@@ -8,6 +8,7 @@
 #include "platform/ByteOrder.h"
 #include "recording/BoxTree.h"
 #include "recording/MovieBoxes.h"
+#include "recording/SequenceParameterSet.h"
 
 namespace recording {
 namespace {
@@ -101,9 +102,27 @@ bool ParameterSetsAreWhole(const std::uint8_t* p, std::size_t n, bool hevc) {
   return true;
 }
 
+// The picture size of the first SPS in an hvcC whose arrays were checked
+// to be whole.
+std::optional<PictureSize> FirstHevcSpsSize(const std::uint8_t* p) {
+  std::size_t at = 23;
+  for (int g = 0; g < p[22]; ++g) {
+    const bool sps = (p[at] & 0x3F) == 33;
+    const std::size_t count = std::size_t{p[at + 1]} << 8 | p[at + 2];
+    at += 3;
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t length = std::size_t{p[at]} << 8 | p[at + 1];
+      if (sps) return HevcPictureSize(p + at + 2, length);
+      at += 2 + length;
+    }
+  }
+  return std::nullopt;
+}
+
 // The codec configuration box among a visual sample entry's children, when
 // the entry is H.264 or HEVC.
-std::string CheckCodecConfiguration(const std::uint8_t* entry, std::size_t size) {
+std::string CheckCodecConfiguration(const std::uint8_t* entry, std::size_t size, std::uint32_t width,
+                                    std::uint32_t height) {
   const std::string_view type(reinterpret_cast<const char*>(entry + 4), 4);
   const bool avc = type == "avc1" || type == "avc3";
   const bool hevc = type == "hvc1" || type == "hev1";
@@ -113,8 +132,20 @@ std::string CheckCodecConfiguration(const std::uint8_t* entry, std::size_t size)
     if (box < 8 || box > size - at) break;
     const std::string_view child(reinterpret_cast<const char*>(entry + at + 4), 4);
     if (child == (avc ? "avcC" : "hvcC")) {
-      if (ParameterSetsAreWhole(entry + at + 8, box - 8, hevc)) return {};
-      return "the video track's " + std::string(child) + " parameter sets are damaged";
+      const std::uint8_t* config = entry + at + 8;
+      if (!ParameterSetsAreWhole(config, box - 8, hevc)) {
+        return "the video track's " + std::string(child) + " parameter sets are damaged";
+      }
+      // A decoder shows the size of the first SPS, whatever the entry says.
+      const auto coded = hevc ? FirstHevcSpsSize(config)
+                              : H264PictureSize(config + 8, std::size_t{config[6]} << 8 | config[7]);
+      if (!coded) return "the video track's SPS picture size cannot be read";
+      if (coded->width != width || coded->height != height) {
+        return "the video track's SPS picture size " + std::to_string(coded->width) + "x" +
+               std::to_string(coded->height) + " is not its sample description's " + std::to_string(width) + "x" +
+               std::to_string(height);
+      }
+      return {};
     }
     at += box;
   }
@@ -143,7 +174,7 @@ std::string CheckSampleDescription(const BoxNode* stsd, const BoxNode* tkhd) {
     return "the video track's picture size " + std::to_string(width) + "x" + std::to_string(height) +
            " is not its track header's " + std::to_string(shown_width) + "x" + std::to_string(shown_height);
   }
-  return CheckCodecConfiguration(stsd->payload.data() + 8, first);
+  return CheckCodecConfiguration(stsd->payload.data() + 8, first, width, height);
 }
 
 // The chunk tables must place exactly the frames stsz sizes, each inside the
@@ -235,11 +266,70 @@ constexpr TableShape kTables[] = {{"stts", 4, 8, false}, {"ctts", 4, 8, false}, 
                                   {"stsc", 4, 12, false}, {"stco", 4, 4, false}, {"co64", 4, 8, false},
                                   {"stsz", 8, 4, true}};
 
+// The first chunk of the last stsc run as a demuxer repairs a run out of
+// order: a run that is not after the one before it, or starts before its own
+// position, is moved there; a last run of no samples is dropped. 0 without
+// runs. The table was checked to hold its runs.
+std::int64_t LastRunAsRepaired(const BoxNode& stsc) {
+  auto field = [&stsc](std::uint32_t run, int k) { return static_cast<std::int32_t>(Be32(stsc, 8 + 12ull * run + 4 * k)); };
+  for (std::uint32_t n = Be32(stsc, 4); n > 0; --n) {
+    const std::uint32_t i = n - 1;
+    std::int64_t first = field(i, 0);
+    const bool after_previous = i == 0 || first > field(i - 1, 0);
+    if (after_previous && first >= std::int64_t{i} + 1 && field(i, 1) >= 1 && field(i, 2) >= 1) return first;
+    if (field(i, 1) == 0 && i > 0) continue;
+    first = std::max<std::int64_t>(first, std::int64_t{i} + 1);
+    if (i > 0 && first <= field(i - 1, 0)) first = std::min<std::int64_t>(std::int64_t{field(i - 1, 0)} + 1, INT_MAX);
+    return first;
+  }
+  return 0;
+}
+
+// Whether the MPEG-4 decoder configuration (ES, then decoder config, then
+// decoder specific descriptor) of an esds box beginning at p holds bytes and
+// fits in the box's n bytes: a demuxer refuses an empty one, and reads the
+// configuration's length whatever the box holds, failing at the file's end.
+bool EsdsConfigurationFits(const std::uint8_t* p, std::size_t n) {
+  std::size_t at = 12;  // size, type, version and flags
+  auto descriptor = [&](int tag, std::size_t* length) {
+    if (at >= n || p[at++] != tag) return false;
+    *length = 0;
+    for (int k = 0; k < 4 && at < n; ++k) {
+      *length = *length << 7 | (p[at] & 0x7F);
+      if ((p[at++] & 0x80) == 0) return true;
+    }
+    return at < n;
+  };
+  std::size_t length = 0;
+  if (!descriptor(3, &length) || at + 3 > n) return true;
+  const std::uint8_t flags = p[at + 2];
+  at += 3;
+  if ((flags & 0x80) != 0) at += 2;
+  if ((flags & 0x40) != 0) at += at < n ? 1 + std::size_t{p[at]} : 0;
+  if ((flags & 0x20) != 0) at += 2;
+  if (!descriptor(4, &length)) return true;
+  at += 13;
+  if (!descriptor(5, &length)) return true;
+  return length > 0 && length <= n - std::min(at, n);
+}
+
 // Faults in any track that make a demuxer refuse the whole file.
 std::string CheckEveryTrack(const BoxTree& tree) {
   int index = 0;
   for (const BoxNode* trak : Tracks(tree)) {
     const std::string track = "track " + std::to_string(++index) + ": ";
+    // A box that runs past its parent ended the walk there; a demuxer cuts
+    // it to fit and reads it, so what follows cannot be known alike.
+    for (const BoxNode* box : {trak, FindPath(*trak, {"mdia"}), FindPath(*trak, {"mdia", "minf"}),
+                               FindPath(*trak, {"mdia", "minf", "stbl"})}) {
+      if (box != nullptr && box->has_raw_payload == 1) {
+        return track + "its " + std::string(box->Type()) + " box holds a box that runs past its end";
+      }
+    }
+    if (const BoxNode* mdhd = FindPath(*trak, {"mdia", "mdhd"})) {
+      const auto times = ReadHeaderTimes(*mdhd);
+      if (!times) return track + "its " + times.error();
+    }
     // The data references: at least one, each at least a full box header.
     if (const BoxNode* dref = FindPath(*trak, {"mdia", "minf", "dinf", "dref"})) {
       const auto& p = dref->payload;
@@ -277,6 +367,16 @@ std::string CheckEveryTrack(const BoxTree& tree) {
         at += size;
       }
     }
+    if (stsd != nullptr) {
+      const auto& p = stsd->payload;
+      const std::string_view bytes(reinterpret_cast<const char*>(p.data()), p.size());
+      for (std::size_t at = bytes.find("esds", 4); at != std::string_view::npos; at = bytes.find("esds", at + 1)) {
+        const std::size_t size = std::min<std::size_t>(Be32(*stsd, at - 4), p.size() - (at - 4));
+        if (size >= 12 && !EsdsConfigurationFits(p.data() + at - 4, size)) {
+          return track + "its esds decoder configuration is empty or runs past its box";
+        }
+      }
+    }
     const BoxNode* stsz = FirstChild(*stbl, "stsz");
     if (stsz != nullptr && stsz->payload.size() >= 12) {
       const std::uint32_t constant = Be32(*stsz, 4);
@@ -289,11 +389,13 @@ std::string CheckEveryTrack(const BoxTree& tree) {
     const BoxNode* stsc = FirstChild(*stbl, "stsc");
     const BoxNode* stco = FirstChild(*stbl, "stco");
     if (stco == nullptr) stco = FirstChild(*stbl, "co64");
-    if (stsc != nullptr && stco != nullptr && stsc->payload.size() >= 8 && stco->payload.size() >= 8) {
+    if (stsc != nullptr && stsc->payload.size() >= 8) {
+      // No chunk table (or one cut off by a damaged size) holds no chunks.
+      const std::uint32_t chunks = stco != nullptr && stco->payload.size() >= 8 ? Be32(*stco, 4) : 0;
       const std::uint32_t runs = Be32(*stsc, 4);
-      for (std::uint32_t r = 0; r < runs && stsc->payload.size() >= 20 + 12ull * r; ++r) {
-        if (Be32(*stsc, 8 + 12ull * r) > Be32(*stco, 4)) return track + "its stsc names chunks that stco does not hold";
-      }
+      bool beyond = LastRunAsRepaired(*stsc) > chunks;
+      for (std::uint32_t r = 0; r < runs && !beyond; ++r) beyond = Be32(*stsc, 8 + 12ull * r) > chunks;
+      if (beyond) return track + "its stsc names chunks that stco does not hold";
     }
   }
   return {};

@@ -142,6 +142,37 @@ TEST_P(ForeignFiles, TheJoinJudgesTheRealLayout) {
   }
 }
 
+// Sample entry and track header widened alike to 176 while the coded
+// pictures stay 160 wide: a decoder shows what the SPS codes, so the file is
+// refused rather than described at the entry's size.
+class EntryWiderThanTheSps : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(EntryWiderThanTheSps, IsRefused) {
+  ASSERT_TRUE(Corpus().count(GetParam())) << "ffmpeg could not write " << GetParam();
+  const auto& source = Corpus().at(GetParam());
+  auto bytes = testfiles::ReadFile(source);
+  const std::string text(bytes.begin(), bytes.end());
+  const std::size_t entry = std::min(text.find("avc1"), text.find("hvc1"));
+  const std::size_t tkhd = text.find("tkhd");
+  ASSERT_NE(entry, std::string::npos);
+  ASSERT_NE(tkhd, std::string::npos);
+  ASSERT_EQ(bytes[tkhd + 4], 0) << "a version-0 track header";
+  // The entry's width follows its header fields; the header's is 16.16.
+  for (std::size_t at : {entry + 28, tkhd + 80}) {
+    ASSERT_EQ(bytes[at] << 8 | bytes[at + 1], 160);
+    bytes[at + 1] = 176;
+  }
+  const auto path = source.parent_path() / (std::string("wider_") + GetParam() + ".mov");
+  testfiles::WriteFile(path, bytes);
+  int status = 0;
+  const std::string out = testfiles::Run(std::string(BRENNOVALE_INFO) + " '" + path.string() + "' 2>&1", &status);
+  EXPECT_NE(status, 0) << out;
+  EXPECT_NE(out.find("SPS picture size 160x96 is not its sample description's 176x96"), std::string::npos) << out;
+  EXPECT_EQ(testfiles::ProbeVideo(path).at("stream.width"), "160") << "what a decoder shows";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ffmpeg, EntryWiderThanTheSps, ::testing::Values("open_gop", "hevc"));
+
 INSTANTIATE_TEST_SUITE_P(Ffmpeg, ForeignFiles, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 

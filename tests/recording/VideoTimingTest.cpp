@@ -61,6 +61,23 @@ MiniTrack Edited(MiniTrack t, void (*edit)(MiniTrack&)) {
   return t;
 }
 
+// An AAC configuration of two bytes whose length field says `length`.
+Bytes Esds(std::uint8_t length) {
+  return Box("esds", Concat({Zeros(4), {3, 25, 0, 1, 0, 4, 17, 0x40, 0x15}, Zeros(11), {5, length, 0x14, 0x08}}));
+}
+void WholeEsds(MiniTrack& t) { t.entry_boxes = Esds(2); }
+void EsdsPastItsBox(MiniTrack& t) { t.entry_boxes = Esds(0x40); }
+void EmptyEsds(MiniTrack& t) { t.entry_boxes = Esds(0); }
+
+// A sound track whose chunk tables a demuxer refuses the whole file for.
+Bytes SoundTrakWith(void (*edit)(MiniTrack&)) {
+  MiniTrack sound;
+  sound.handler = "soun";
+  sound.timescale = 16000;
+  sound.stts = {{16, 1024}};
+  edit(sound);
+  return MiniTrak(sound);
+}
 struct DescribedCase {
   const char* name;
   Bytes file;
@@ -115,6 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
                       1201.0 / 600},
         DescribedCase{"sound_track_first", MiniMovie(1000, 1000, {SoundTrak(), MiniTrak(Video(15360, 30, 512))}), 30,
                       15360, 512, 1.0},
+        DescribedCase{"sound_track_with_an_aac_configuration",
+                      MiniMovie(1000, 1000, {SoundTrakWith(WholeEsds), MiniTrak(Video(15360, 30, 512))}), 30, 15360,
+                      512, 1.0},
         DescribedCase{"unknown_box_inside_the_video_track",
                       MiniMovie(1000, 1000, {MiniTrak(Edited(Video(15360, 30, 512), UnknownBoxInside)), SoundTrak()}),
                       30, 15360, 512, 1.0},
@@ -180,6 +200,24 @@ void CorruptWidth(MiniTrack& t) {
   t.header_width = 64;
 }
 
+// The SPS, which a decoder reads, codes another width than the entry's.
+void SpsWidth80(MiniTrack& t) { t.sps_width = 80; }
+
+void NoChunkOffsets(MiniTrack& t) { t.chunk_offsets = false; }
+// The second run does not follow the first: moved to chunk 2 of 1.
+void Version30(MiniTrack& t) { t.mdhd_version = 30; }
+void RunsOutOfOrder(MiniTrack& t) { t.stsc_runs = {1, 8, 1, 1, 8, 1}; }
+// Its stsc box's size runs past the sample table: behind an unknown box the
+// walk stops there without failing.
+void UnknownBox(MiniTrack& t) { t.inside_trak = Box("ABCD", Zeros(4)); }
+Bytes StscRunsPastItsParent() {
+  Bytes trak = SoundTrakWith(UnknownBox);
+  const std::string bytes(trak.begin(), trak.end());
+  const std::size_t at = bytes.find("stsc");
+  trak[at - 4] = 0x80;
+  return trak;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     VideoTiming, Refused,
     ::testing::Values(
@@ -206,7 +244,27 @@ INSTANTIATE_TEST_SUITE_P(
                     "picture size 320x48 is not its track header's 64x48"},
         RefusedCase{"damaged_parameter_sets", Movie(Edited(Video(15360, 30, 512), DamagedAvcc)),
                     "avcC parameter sets are damaged"},
-        RefusedCase{"no_sample_description", Movie(Edited(Video(15360, 30, 512), NoDescriptions)), "stsd claims 0"}),
+        RefusedCase{"no_sample_description", Movie(Edited(Video(15360, 30, 512), NoDescriptions)), "stsd claims 0"},
+        RefusedCase{"sps_picture_size_not_the_entry_s", Movie(Edited(Video(15360, 30, 512), SpsWidth80)),
+                    "SPS picture size 80x48 is not its sample description's 64x48"},
+        RefusedCase{"sound_track_without_chunk_offsets",
+                    MiniMovie(1000, 1000, {SoundTrakWith(NoChunkOffsets), MiniTrak(Video(15360, 30, 512))}),
+                    "track 1: its stsc names chunks that stco does not hold"},
+        RefusedCase{"sound_track_chunk_runs_out_of_order",
+                    MiniMovie(1000, 1000, {MiniTrak(Video(15360, 30, 512)), SoundTrakWith(RunsOutOfOrder)}),
+                    "track 2: its stsc names chunks that stco does not hold"},
+        RefusedCase{"sound_table_box_runs_past_its_parent",
+                    MiniMovie(1000, 1000, {StscRunsPastItsParent(), MiniTrak(Video(15360, 30, 512))}),
+                    "track 1: its stbl box holds a box that runs past its end"},
+        RefusedCase{"sound_configuration_past_its_esds",
+                    MiniMovie(1000, 1000, {SoundTrakWith(EsdsPastItsBox), MiniTrak(Video(15360, 30, 512))}),
+                    "track 1: its esds decoder configuration is empty or runs past its box"},
+        RefusedCase{"sound_configuration_empty",
+                    MiniMovie(1000, 1000, {SoundTrakWith(EmptyEsds), MiniTrak(Video(15360, 30, 512))}),
+                    "track 1: its esds decoder configuration is empty or runs past its box"},
+        RefusedCase{"sound_track_mdhd_version_30",
+                    MiniMovie(1000, 1000, {SoundTrakWith(Version30), MiniTrak(Video(15360, 30, 512))}),
+                    "track 1: its mdhd box has version 30"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VideoTimingFiles, AGeneratedRecordingWithAMovieTimescaleOf1000) {

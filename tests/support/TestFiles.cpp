@@ -74,6 +74,49 @@ Bytes HeaderTimes(std::uint8_t version, std::uint32_t timescale, std::uint64_t d
 
 }  // namespace
 
+Bytes BaselineSps(std::uint32_t width, std::uint32_t height) {
+  std::vector<bool> bits;
+  auto put = [&bits](std::uint32_t v, int n) {
+    for (int i = n - 1; i >= 0; --i) bits.push_back(((v >> i) & 1) != 0);
+  };
+  auto ue = [&put](std::uint32_t v) {
+    int n = 0;
+    while ((std::uint64_t{v} + 1) >> (n + 1) != 0) ++n;
+    put(0, n);
+    put(v + 1, n + 1);
+  };
+  const std::uint32_t width_mbs = (width + 15) / 16, height_mbs = (height + 15) / 16;
+  put(66, 8);   // baseline profile
+  put(10, 16);  // constraint flags, level 1
+  ue(0);        // SPS id
+  ue(0);        // log2 of the largest frame number - 4
+  ue(2);        // picture order type 2
+  ue(1);        // reference frames
+  put(0, 1);
+  ue(width_mbs - 1);
+  ue(height_mbs - 1);
+  put(1, 1);  // frames only
+  put(1, 1);  // direct 8x8 inference
+  const bool crop = width_mbs * 16 != width || height_mbs * 16 != height;
+  put(crop ? 1 : 0, 1);
+  if (crop) {
+    ue(0);
+    ue((width_mbs * 16 - width) / 2);
+    ue(0);
+    ue((height_mbs * 16 - height) / 2);
+  }
+  put(0, 1);  // no VUI
+  put(1, 1);  // stop bit
+  while (bits.size() % 8 != 0) bits.push_back(false);
+  Bytes out{0x67};
+  for (std::size_t i = 0; i < bits.size(); i += 8) {
+    std::uint8_t byte = 0;
+    for (int k = 0; k < 8; ++k) byte = static_cast<std::uint8_t>(byte << 1 | (bits[i + k] ? 1 : 0));
+    out.push_back(byte);
+  }
+  return out;
+}
+
 Bytes MiniTrak(const MiniTrack& t) {
   std::uint64_t frames = 0, duration = 0;
   Bytes stts = Concat({Zeros(4), BE32(static_cast<std::uint32_t>(t.stts.size()))});
@@ -90,17 +133,23 @@ Bytes MiniTrak(const MiniTrack& t) {
   if (t.sample_size == 0) stsz = Concat({stsz, Bytes(4 * written, 0)});
   for (std::size_t i = 0; t.sample_size == 0 && i < written; ++i) stsz[12 + 4 * i + 3] = 1;
   const bool video = t.handler == "vide";
-  // An H.264 configuration with one (token) SPS and PPS.
-  const std::uint8_t sps_length = t.damaged_avcc ? 0x40 : 4;
-  const Bytes avcc = Box("avcC", {1, 0x64, 0, 0x0A, 0xFF, 0xE1, 0, sps_length, 0x67, 0x64, 0, 0x0A, 1, 0, 2, 0x68, 0xEE});
+  // An H.264 configuration with one SPS of the coded size and one PPS.
+  const Bytes sps = BaselineSps(t.sps_width >= 0 ? static_cast<std::uint32_t>(t.sps_width) : t.width, t.height);
+  const std::uint8_t sps_length = t.damaged_avcc ? 0x40 : static_cast<std::uint8_t>(sps.size());
+  const Bytes avcc = Box("avcC", Concat({{1, 0x42, 0, 0x0A, 0xFF, 0xE1, 0, sps_length}, sps, {1, 0, 2, 0x68, 0xEE}}));
   const Bytes entry = video ? Box("avc1", Concat({Zeros(6), BE16(1), Zeros(16), BE16(t.width), BE16(t.height), Zeros(50),
                                                   avcc}))
-                            : Box("sowt", Concat({Zeros(6), BE16(1), Zeros(20)}));
+                            : Box("sowt", Concat({Zeros(6), BE16(1), Zeros(20), t.entry_boxes}));
   const std::uint32_t per_chunk = t.samples_in_chunk >= 0 ? static_cast<std::uint32_t>(t.samples_in_chunk) : sized;
+  Bytes stsc = Concat({Zeros(4), BE32(1), BE32(1), BE32(per_chunk), BE32(1)});
+  if (!t.stsc_runs.empty()) {
+    stsc = Concat({Zeros(4), BE32(static_cast<std::uint32_t>(t.stsc_runs.size() / 3))});
+    for (std::uint32_t v : t.stsc_runs) stsc = Concat({stsc, BE32(v)});
+  }
   const std::uint32_t offset = t.chunk_offset >= 0 ? static_cast<std::uint32_t>(t.chunk_offset) : kMiniMedia;
   const Bytes stbl = Box("stbl", Concat({Box("stsd", Concat({Zeros(4), BE32(t.stsd_entries), entry})), Box("stts", stts),
-                                         Box("stsc", Concat({Zeros(4), BE32(1), BE32(1), BE32(per_chunk), BE32(1)})),
-                                         Box("stsz", stsz), Box("stco", Concat({Zeros(4), BE32(1), BE32(offset)}))}));
+                                         Box("stsc", stsc), Box("stsz", stsz),
+                                         t.chunk_offsets ? Box("stco", Concat({Zeros(4), BE32(1), BE32(offset)})) : Bytes{}}));
   const Bytes minf = Box("minf", Concat({Box(video ? "vmhd" : "smhd", Zeros(12)), stbl}));
   const Bytes hdlr = Box("hdlr", Concat({Zeros(4), Text("mhlr"), Text(t.handler), Zeros(13)}));
   const Bytes mdhd = Box("mdhd", Concat({HeaderTimes(t.mdhd_version, t.timescale, duration), Zeros(4)}));

@@ -59,7 +59,13 @@ struct MiniTrack {
   std::uint16_t width = 64, height = 48;
   std::int32_t header_width = -1;  // the track header's; -1: width
   bool damaged_avcc = false;       // its SPS length runs past the box
+  std::int32_t sps_width = -1;     // the width its SPS codes; -1: width
+  std::vector<std::uint32_t> stsc_runs;  // (first chunk, samples, description) triples; empty: one run of all
+  bool chunk_offsets = true;             // false: no stco
+  Bytes entry_boxes;                     // boxes ending a sound sample entry
 };
+// A baseline H.264 SPS NAL unit coding that picture size (even sizes).
+Bytes BaselineSps(std::uint32_t width, std::uint32_t height);
 Bytes MiniTrak(const MiniTrack& track);
 // ftyp, mdat (holding media), moov with an mvhd of that version and the
 // tracks, and padding.
