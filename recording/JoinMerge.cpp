@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::uint64_t kMax32 = 0xFFFFFFFFull;
 
-std::uint32_t Be32(const BoxNode& n, std::size_t offset) { return platform::LoadBE32(n.payload.data() + offset); }
 void SetBe32(BoxNode& n, std::size_t offset, std::uint32_t v) { platform::StoreBE32(n.payload.data() + offset, v); }
 
 // For every node, the index of the trak it lies in (-1 outside any trak).

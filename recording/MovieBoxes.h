@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ByteOrder.h"
 #include "platform/Expected.h"
 #include "recording/BoxNode.h"
 
@@ -15,6 +16,10 @@ class BoxTree;
 
 // Finding the movie's boxes in a walked tree, whatever other boxes lie
 // between them.
+
+// The big-endian 32-bit value at offset in a loaded payload; the caller has
+// checked the payload's size.
+inline std::uint32_t Be32(const BoxNode& n, std::size_t offset) { return platform::LoadBE32(n.payload.data() + offset); }
 
 // The first child of that type; null without one.
 const BoxNode* FirstChild(const BoxNode& node, std::string_view type);

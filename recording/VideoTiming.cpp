@@ -27,7 +27,6 @@ std::int64_t Rescale(Wide value, Wide num, Wide den) {
   return static_cast<std::int64_t>(std::clamp(q, kMin, kMax));
 }
 
-std::uint32_t Be32(const BoxNode& n, std::size_t offset) { return platform::LoadBE32(n.payload.data() + offset); }
 
 // The size of sample i (0-based); the table was checked to hold it.
 std::uint32_t SampleSize(const BoxNode& stsz, std::uint32_t i) {

@@ -1,3 +1,4 @@
+#include "recording/MovieBoxes.h"
 #include "recording/RecordingJoin.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using samplecard::WrittenRecording;
 
-std::uint32_t Be32(const BoxNode& n, std::size_t offset) { return platform::LoadBE32(n.payload.data() + offset); }
 
 // A card of ten short recordings with sound, made once for this program.
 const std::vector<WrittenRecording>& JoinCard() {
