@@ -207,20 +207,8 @@ TEST_F(Playing, RatesAndTheHalfSpeedToggle) {
   EXPECT_EQ(view_.player()->clock().rate(), 0.25);
 }
 
-// An eight-second recording, a key frame every 10 frames.
-const samplecard::WrittenRecording& LongClip() {
-  static const samplecard::WrittenRecording clip = [] {
-    samplecard::CardOptions o;
-    o.recordings = 1;
-    o.seconds = 8;
-    o.gop = 10;
-    return screen::MakeCard(o).front();
-  }();
-  return clip;
-}
-
 TEST_F(Playing, FourTimesSpeedPlaysFourTimesAsFast) {
-  Open(LongClip().main_path);
+  Open(screen::Clip(8).main_path);
   ExpectShows(0);
   ASSERT_EQ(view_.Play(), S_OK);
   std::this_thread::sleep_for(150ms);

@@ -1,6 +1,7 @@
 #include "ScreenReading.h"
 
 #include <cmath>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -17,6 +18,19 @@ std::vector<samplecard::WrittenRecording> MakeCard(const samplecard::CardOptions
   auto written = samplecard::WriteSampleCard(dirs.back()->path(), options);
   if (!written) throw std::runtime_error(written.error());
   return written.take();
+}
+
+const samplecard::WrittenRecording& Clip(int seconds) {
+  static std::map<int, samplecard::WrittenRecording> clips;
+  auto it = clips.find(seconds);
+  if (it == clips.end()) {
+    samplecard::CardOptions o;
+    o.recordings = 1;
+    o.seconds = seconds;
+    o.gop = 10;
+    it = clips.emplace(seconds, MakeCard(o).front()).first;
+  }
+  return it->second;
 }
 
 const std::vector<samplecard::WrittenRecording>& Card() {

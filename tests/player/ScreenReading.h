@@ -21,6 +21,9 @@ const std::vector<samplecard::WrittenRecording>& Card();
 // A card written with these options into a folder that lives as long as the
 // test program.
 std::vector<samplecard::WrittenRecording> MakeCard(const samplecard::CardOptions& options);
+// One recording of that many seconds at 30 fps, a key frame every 10 frames;
+// written once per length.
+const samplecard::WrittenRecording& Clip(int seconds);
 
 // The frame number the strip of a picture reads; -2 for no picture, -1 when
 // the strip does not read (a black or a foreign picture).

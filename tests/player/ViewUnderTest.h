@@ -14,18 +14,8 @@ namespace player {
 
 using screen::StripOf;
 
-// A two-second recording at 30 fps with a key frame every 10 frames, made
-// once per test program.
-inline const samplecard::WrittenRecording& SmallRecording() {
-  static const samplecard::WrittenRecording rec = [] {
-    samplecard::CardOptions o;
-    o.recordings = 1;
-    o.seconds = 2;
-    o.gop = 10;
-    return screen::MakeCard(o).front();
-  }();
-  return rec;
-}
+// A two-second recording at 30 fps with a key frame every 10 frames.
+inline const samplecard::WrittenRecording& SmallRecording() { return screen::Clip(2); }
 
 // One view set up as the viewer does, with the failures it reports kept.
 struct ViewUnderTest {
