@@ -6,7 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "recording/CompanionPath.h"
-#include "viewer/UiTextTable.h"
+#include "viewer/settings/UiTextTable.h"
 
 namespace library {
 namespace {

@@ -6,7 +6,7 @@
 #include "recording/CompanionPath.h"
 #include "recording/MappedFileReader.h"
 #include "recording/SensorDataFile.h"
-#include "viewer/FolderIni.h"
+#include "viewer/settings/FolderIni.h"
 
 namespace library {
 namespace {

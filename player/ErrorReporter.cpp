@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "viewer/UiTextTable.h"
+#include "viewer/settings/UiTextTable.h"
 
 namespace player {
 namespace {

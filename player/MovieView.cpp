@@ -9,7 +9,7 @@
 #include "recording/CompanionPath.h"
 #include "recording/MappedFileReader.h"
 #include "player/RateTables.h"
-#include "viewer/UiFontSizes.h"
+#include "viewer/settings/UiFontSizes.h"
 
 namespace player {
 namespace {

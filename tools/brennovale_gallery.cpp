@@ -7,16 +7,16 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "library/CFileSelectDlg.h"
-#include "library/CFilerContainerDlg.h"
-#include "library/CSourceOpenDlg.h"
-#include "viewer/CMovieMenu.h"
-#include "viewer/CMovieWindows.h"
+#include "library/ui/CFileSelectDlg.h"
+#include "library/ui/CFilerContainerDlg.h"
+#include "library/ui/CSourceOpenDlg.h"
+#include "viewer/skin/CMovieMenu.h"
+#include "viewer/skin/CMovieWindows.h"
 #include "tools/samplecard/SampleCard.h"
-#include "viewer/CMsgBox.h"
-#include "viewer/CSkinButton.h"
-#include "viewer/CSkinProgressBarCtrl.h"
-#include "viewer/CSkinSliderCtrl.h"
+#include "viewer/skin/CMsgBox.h"
+#include "viewer/skin/CSkinButton.h"
+#include "viewer/skin/CSkinProgressBarCtrl.h"
+#include "viewer/skin/CSkinSliderCtrl.h"
 
 namespace {
 

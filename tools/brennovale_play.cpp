@@ -14,8 +14,8 @@
 #include "player/MovieView.h"
 #include "player/RateTables.h"
 #include "recording/CompanionPath.h"
-#include "viewer/CMovieWindows.h"
-#include "viewer/QtMessageSink.h"
+#include "viewer/skin/CMovieWindows.h"
+#include "viewer/skin/QtMessageSink.h"
 
 namespace {
 

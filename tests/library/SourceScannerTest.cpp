@@ -12,7 +12,7 @@
 #include "TestFiles.h"
 #include "library/RecordingNames.h"
 #include "recording/MappedFileReader.h"
-#include "viewer/FolderIni.h"
+#include "viewer/settings/FolderIni.h"
 
 namespace library {
 namespace {

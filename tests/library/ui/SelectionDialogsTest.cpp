@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "FakeFileSystem.h"
+#include "TestFiles.h"
+#include "library/ui/CFileSelectDlg.h"
+#include "library/ui/CSourceOpenDlg.h"
+#include "viewer/skin/CMsgBox.h"
+#include "viewer/skin/CSkinButton.h"
+#include "viewer/skin/CSkinListCtrl.h"
+#include "viewer/settings/FolderIni.h"
+
+namespace library {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Dialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    viewer::InitializeSettings(dir_ / "start", dir_ / "config");
+    viewer::CMsgBox::SetRunner([this](viewer::CMsgDlg& d) {
+      messages_.push_back(d.message()->text());
+      return static_cast<int>(QDialog::Accepted);
+    });
+    fake_.use_removable = true;
+  }
+  void TearDown() override { viewer::CMsgBox::SetRunner([](viewer::CMsgDlg& d) { return d.exec(); }); }
+  std::string Source(const char* key) { return viewer::ReadFolderIni(viewer::kSectionSource, key); }
+
+  testfiles::TempDir dir_;
+  testfiles::FakeFileSystem fake_;
+  platform::ScopedFileSystem scoped_{fake_};
+  QStringList messages_;
+};
+
+TEST_F(Dialogs, SourceDialogStartsFromTheSettingsAndWritesTheChoice) {
+  fake_.removable = {"/media/card1", "/media/card2"};
+  viewer::WriteFolderIni("SOURCE", "FOLDER", (dir_ / "videos").string());
+  viewer::WriteFolderIni("SOURCE", "SELECT", "FOLDER");
+  CSourceOpenDlg dialog(nullptr);
+  EXPECT_EQ(dialog.size(), QSize(540, 250));
+  EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("参照先"));
+  EXPECT_EQ(dialog.drives()->count(), 2);
+  EXPECT_EQ(dialog.drives()->currentText(), "/media/card2") << "the last drive is selected";
+  EXPECT_EQ(dialog.kind(), SourceKind::kFolder);
+  EXPECT_EQ(dialog.folder_field()->text().toStdString(), (dir_ / "videos").string());
+  EXPECT_TRUE(dialog.ok()->isEnabled());
+  EXPECT_EQ(dialog.option(SourceKind::kFolder)->CurrentFrame(), viewer::CSkinButton::kPressed);
+  EXPECT_EQ(dialog.option(SourceKind::kCard)->CurrentFrame(), viewer::CSkinButton::kNormal);
+
+  QTest::mouseClick(dialog.option(SourceKind::kCard), Qt::LeftButton);
+  EXPECT_EQ(dialog.kind(), SourceKind::kCard);
+  QTest::mouseClick(dialog.ok(), Qt::LeftButton);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(Source("SELECT"), "SD");
+  EXPECT_EQ(Source("SD"), "/media/card2");
+}
+
+TEST_F(Dialogs, SourceDialogWithAnEmptyFileValueAndNoDrives) {
+  viewer::WriteFolderIni("SOURCE", "SELECT", "FILE");
+  CSourceOpenDlg dialog(nullptr);
+  EXPECT_EQ(dialog.kind(), SourceKind::kFile);
+  EXPECT_FALSE(dialog.ok()->isEnabled()) << "an empty file value leaves OK off";
+  dialog.Choose(SourceKind::kCard);
+  EXPECT_EQ(dialog.drives()->count(), 0);
+  EXPECT_FALSE(dialog.ok()->isEnabled()) << "no removable drive: no card";
+  QTest::keyClicks(dialog.folder_field(), "/some/folder");
+  dialog.Choose(SourceKind::kFolder);
+  EXPECT_TRUE(dialog.ok()->isEnabled()) << "typing works in the path fields";
+}
+
+TEST_F(Dialogs, SourceDialogBrowsing) {
+  CSourceOpenDlg dialog(nullptr);
+  fs::create_directories(dir_ / "picked");
+  dialog.set_folder_runner([&](QWidget*, const QString&, const QString&) { return QString::fromStdString((dir_ / "picked").string()); });
+  dialog.BrowseFolder();
+  EXPECT_EQ(dialog.kind(), SourceKind::kFolder);
+  EXPECT_EQ(dialog.folder_field()->text().toStdString(), (dir_ / "picked").string());
+  dialog.set_file_runner([](QWidget*, const QString&) { return QString("/x/holiday.mov"); });
+  dialog.BrowseFile();
+  EXPECT_EQ(messages_, QStringList{QString::fromUtf8("動画のオープンに失敗しました。")});
+  EXPECT_EQ(dialog.kind(), SourceKind::kFolder) << "nothing changes";
+  dialog.set_file_runner([](QWidget*, const QString&) { return QString("/x/A__-240301-101500-000101M.MOV"); });
+  dialog.BrowseFile();
+  EXPECT_EQ(dialog.kind(), SourceKind::kFile);
+  dialog.accept();
+  EXPECT_EQ(Source("SELECT"), "FILE");
+  EXPECT_EQ(Source("FILE"), "/x/A__-240301-101500-000101M.MOV");
+}
+
+std::vector<RecordingEntry> Entries(int n, std::uint64_t main_mb = 10) {
+  std::vector<RecordingEntry> out;
+  for (int i = 0; i < n; ++i) {
+    RecordingEntry e;
+    char name[40];
+    std::snprintf(name, sizeof name, "A__-240301-10%02d00-%06dM.MOV", i % 60, i);
+    e.name = name;
+    e.path = "/card/Normal/Main/" + e.name;
+    e.main_size = main_mb * 1048576;
+    e.sub_size = main_mb * 1048576 / 2;
+    e.data_size = 1000;
+    out.push_back(e);
+  }
+  return out;
+}
+
+TEST_F(Dialogs, JoinKeepsOneBlockOfTickedRows) {
+  CFileSelectDlg dialog(nullptr, CFileSelectDlg::kJoin);
+  EXPECT_FALSE(dialog.show_all()->isVisibleTo(&dialog));
+  dialog.SetDefaultList(Entries(8));
+  EXPECT_FALSE(dialog.ok()->isEnabled());
+  dialog.ToggleRow(2);
+  EXPECT_EQ(dialog.block_first(), 2) << "the first tick starts the block";
+  EXPECT_FALSE(dialog.ok()->isEnabled()) << "one row is not a join";
+  dialog.ToggleRow(5);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(dialog.list()->checked(i), i >= 2 && i <= 5) << i;
+  EXPECT_TRUE(dialog.ok()->isEnabled());
+  dialog.ToggleRow(3);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(dialog.list()->checked(i), i == 2) << i;
+  EXPECT_FALSE(dialog.ok()->isEnabled()) << "OK is never left on for fewer than 2 rows";
+  dialog.ToggleRow(0);
+  EXPECT_EQ(dialog.block_first(), 0);
+  EXPECT_EQ(dialog.block_end(), 3);
+  EXPECT_EQ(dialog.list()->StateImage(0), 3);
+  EXPECT_EQ(dialog.list()->StateImage(4), 1);
+  dialog.accept();
+  ASSERT_EQ(dialog.result().size(), 3u);
+  EXPECT_EQ(dialog.result()[0].name, Entries(1)[0].name) << "in row order";
+}
+
+TEST_F(Dialogs, JoinLimitsOfSizeAndCount) {
+  CFileSelectDlg dialog(nullptr, CFileSelectDlg::kJoin);
+  dialog.SetDefaultList(Entries(3, 267));  // 267 + 133 MB a recording: 3 x 400 MB
+  dialog.ToggleRow(0);
+  dialog.ToggleRow(2);
+  EXPECT_TRUE(dialog.over_size());
+  EXPECT_TRUE(dialog.ok()->isEnabled()) << "OK stays on";
+  dialog.accept();
+  EXPECT_EQ(messages_.back(), QString::fromUtf8("サイズオーバーです。"));
+  EXPECT_EQ(dialog.result().size(), 0u);
+  EXPECT_EQ(dialog.total()->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+  CFileSelectDlg many(nullptr, CFileSelectDlg::kJoin);
+  many.SetDefaultList(Entries(120, 1));
+  many.ToggleRow(0);
+  many.ToggleRow(99);
+  EXPECT_TRUE(many.too_many());
+  many.accept();
+  EXPECT_EQ(messages_.back(), QString::fromUtf8("ファイル数を減らしてください。"));
+}
+
+TEST_F(Dialogs, DeleteModeListsAndTogglesRefillUnticked) {
+  CFileSelectDlg dialog(nullptr, CFileSelectDlg::kDelete);
+  EXPECT_EQ(dialog.ok()->text(), QString::fromUtf8("削除"));
+  dialog.SetDefaultList(Entries(1600));
+  EXPECT_EQ(messages_, QStringList{QString::fromUtf8("表示数が1500を超えています。1500項目表示します。")});
+  EXPECT_EQ(dialog.listed().size(), 1500u);
+  EXPECT_FALSE(dialog.SetAllList(Entries(2000)));
+  dialog.SetSelectAll(true);
+  EXPECT_TRUE(dialog.list()->checked(1499));
+  EXPECT_TRUE(dialog.ok()->isEnabled());
+  dialog.SetSelectAll(false);
+  EXPECT_FALSE(dialog.list()->checked(0)) << "every toggle change refills the list unticked";
+  EXPECT_FALSE(dialog.ok()->isEnabled());
+  dialog.ToggleRow(4);
+  EXPECT_TRUE(dialog.ok()->isEnabled());
+  EXPECT_EQ(dialog.total()->text(), "15 MB");
+  CFileSelectDlg backup(nullptr, CFileSelectDlg::kBackUp);
+  EXPECT_TRUE(backup.ok()->isEnabled());
+  EXPECT_EQ(backup.windowTitle(), QString::fromUtf8("バックアップ"));
+}
+
+}  // namespace
+}  // namespace library

@@ -1,0 +1,29 @@
+#include "viewer/skin/PickFolder.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "viewer/settings/FolderIni.h"
+#include "viewer/settings/UiTextTable.h"
+
+namespace viewer {
+
+QString RunFolderDialog(QWidget* owner, const QString& title, const QString& initial_folder) {
+  return QFileDialog::getExistingDirectory(owner, title, initial_folder, QFileDialog::ShowDirsOnly);
+}
+
+std::string PickFolder(QWidget* owner, std::string_view section, std::string_view key, const QString& prompt,
+                       const FolderDialogRunner& runner, const ErrorReporter& report) {
+  std::string initial = ReadFolderIni(section, key);
+  if (initial.empty()) initial = StartupFolder().string();
+  const QString chosen = runner(owner, prompt, QString::fromStdString(initial));
+  if (chosen.isEmpty()) return {};
+  if (!QFileInfo(chosen).isDir()) {
+    // The chosen item is not a folder of the file system.
+    if (report) report(owner, QString::fromUtf8(UiText(98).data(), static_cast<int>(UiText(98).size())));
+    return {};
+  }
+  return chosen.toStdString();
+}
+
+}  // namespace viewer
