@@ -1,0 +1,1 @@
+// A translation unit for the static libraries of the link check's project.
