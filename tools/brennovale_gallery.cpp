@@ -11,7 +11,7 @@
 #include "library/ui/CFilerContainerDlg.h"
 #include "library/ui/CSourceOpenDlg.h"
 #include "viewer/skin/CMovieMenu.h"
-#include "viewer/skin/CMovieWindows.h"
+#include "viewer/skin/CMovieStatic.h"
 #include "tools/samplecard/SampleCard.h"
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinButton.h"

@@ -14,7 +14,7 @@
 #include "player/MovieView.h"
 #include "player/RateTables.h"
 #include "recording/CompanionPath.h"
-#include "viewer/skin/CMovieWindows.h"
+#include "viewer/skin/CMovieStatic.h"
 #include "viewer/skin/QtMessageSink.h"
 
 namespace {

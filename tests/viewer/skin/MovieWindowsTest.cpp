@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "viewer/skin/CMovieMenu.h"
-#include "viewer/skin/CMovieWindows.h"
+#include "viewer/skin/CMovieStatic.h"
 #include "viewer/skin/CSkinButton.h"
 #include "viewer/skin/CResourceImage.h"
 

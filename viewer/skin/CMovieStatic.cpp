@@ -1,4 +1,4 @@
-#include "viewer/skin/CMovieWindows.h"
+#include "viewer/skin/CMovieStatic.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
