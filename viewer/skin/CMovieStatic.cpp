@@ -7,7 +7,6 @@
 
 #include "viewer/skin/COffScreenDC.h"
 #include "viewer/skin/CResourceImage.h"
-#include "viewer/settings/UiTextTable.h"
 
 namespace viewer {
 
@@ -45,47 +44,6 @@ void CMovieStatic::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CMovieStatic::contextMenuEvent(QContextMenuEvent* event) {
   if (on_context_menu) on_context_menu(view_index_, event->globalPos());
-}
-
-CMovieDialog::CMovieDialog(QWidget* parent, platform::MessageSink* main_window)
-    : CSkinDialog(parent), main_window_(main_window) {
-  ShowsMainCamera(false);
-}
-
-void CMovieDialog::ShowsMainCamera(bool main) {
-  const auto text = UiText(main ? 151 : 152);
-  setWindowTitle(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
-}
-
-void CMovieDialog::resizeEvent(QResizeEvent* event) {
-  CSkinDialog::resizeEvent(event);
-  if (main_window_ != nullptr) main_window_->Post(kMessageReapplyView, 0, 0);
-}
-
-void CMovieDialog::moveEvent(QMoveEvent* event) {
-  CSkinDialog::moveEvent(event);
-  if (main_window_ != nullptr && isVisible()) main_window_->Post(kMessageKeepOnScreen, 0, 0);
-}
-
-void CMovieDialog::reject() {
-  // Closing the floating window puts the view back into the main window.
-  if (main_window_ != nullptr) main_window_->Post(kMessageDockView, 0, 0);
-  CSkinDialog::reject();
-}
-
-CLogoDlg::CLogoDlg(QWidget* parent, int which) : QWidget(parent), which_(which) {}
-
-void CLogoDlg::SetLogo(int which) {
-  which_ = which == 0 ? 0 : 1;
-  update();
-}
-
-void CLogoDlg::paintEvent(QPaintEvent*) {
-  COffScreenDC surface;
-  QPainter& p = surface.Begin(size());
-  const QImage& logo = CResourceImage::Get(kLogos[which_]);
-  if (!logo.isNull()) p.drawImage(rect(), logo);
-  surface.Finish(this);
 }
 
 }  // namespace viewer

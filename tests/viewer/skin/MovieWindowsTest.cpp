@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include "viewer/skin/CLogoDlg.h"
+#include "viewer/skin/CMovieDialog.h"
 #include "viewer/skin/CMovieMenu.h"
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/skin/CSkinButton.h"

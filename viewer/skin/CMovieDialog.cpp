@@ -1,0 +1,33 @@
+#include "viewer/skin/CMovieDialog.h"
+
+#include "viewer/settings/UiTextTable.h"
+
+namespace viewer {
+
+CMovieDialog::CMovieDialog(QWidget* parent, platform::MessageSink* main_window)
+    : CSkinDialog(parent), main_window_(main_window) {
+  ShowsMainCamera(false);
+}
+
+void CMovieDialog::ShowsMainCamera(bool main) {
+  const auto text = UiText(main ? 151 : 152);
+  setWindowTitle(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+}
+
+void CMovieDialog::resizeEvent(QResizeEvent* event) {
+  CSkinDialog::resizeEvent(event);
+  if (main_window_ != nullptr) main_window_->Post(kMessageReapplyView, 0, 0);
+}
+
+void CMovieDialog::moveEvent(QMoveEvent* event) {
+  CSkinDialog::moveEvent(event);
+  if (main_window_ != nullptr && isVisible()) main_window_->Post(kMessageKeepOnScreen, 0, 0);
+}
+
+void CMovieDialog::reject() {
+  // Closing the floating window puts the view back into the main window.
+  if (main_window_ != nullptr) main_window_->Post(kMessageDockView, 0, 0);
+  CSkinDialog::reject();
+}
+
+}  // namespace viewer
