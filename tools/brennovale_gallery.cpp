@@ -15,6 +15,7 @@
 #include "tools/samplecard/SampleCard.h"
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinButton.h"
+#include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/skin/CSkinProgressBarCtrl.h"
 #include "viewer/skin/CSkinSliderCtrl.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "viewer/skin/CMsgBox.h"
-#include "viewer/skin/CSkinButton.h"
+#include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/skin/CSkinListCtrl.h"
 #include "viewer/settings/UiTextTable.h"
 

@@ -7,7 +7,7 @@
 
 #include "library/RecordingNames.h"
 #include "viewer/skin/CMsgBox.h"
-#include "viewer/skin/CSkinButton.h"
+#include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/settings/UiTextTable.h"
 

@@ -8,7 +8,7 @@
 #include "library/ui/CFileSelectDlg.h"
 #include "library/ui/CSourceOpenDlg.h"
 #include "viewer/skin/CMsgBox.h"
-#include "viewer/skin/CSkinButton.h"
+#include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/skin/CSkinListCtrl.h"
 #include "viewer/settings/FolderIni.h"
 

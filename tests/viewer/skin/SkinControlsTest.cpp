@@ -9,6 +9,7 @@
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CResourceImage.h"
 #include "viewer/skin/CSkinButton.h"
+#include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/skin/CSkinProgressBarCtrl.h"
 #include "viewer/skin/CSkinSliderCtrl.h"
 #include "viewer/skin/ColorRef.h"
