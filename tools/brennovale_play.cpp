@@ -15,6 +15,7 @@
 #include "player/RateTables.h"
 #include "recording/CompanionPath.h"
 #include "viewer/skin/CMovieStatic.h"
+#include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/QtMessageSink.h"
 
 namespace {
