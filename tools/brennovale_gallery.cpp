@@ -13,7 +13,7 @@
 #include "viewer/skin/CLogoDlg.h"
 #include "viewer/skin/CMovieMenu.h"
 #include "tools/samplecard/SampleCard.h"
-#include "viewer/skin/CMsgBox.h"
+#include "viewer/skin/CMsgDlg.h"
 #include "viewer/skin/CSkinButton.h"
 #include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/skin/CSkinProgressBarCtrl.h"

@@ -1,4 +1,4 @@
-#include "viewer/skin/CMsgBox.h"
+#include "viewer/skin/CMsgDlg.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
