@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <filesystem>
 
-#include "viewer/skin/CMsgDlg.h"
+#include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/skin/CSkinListCtrl.h"
 #include "viewer/settings/UiTextTable.h"

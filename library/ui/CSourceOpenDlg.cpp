@@ -6,7 +6,7 @@
 #include <QScreen>
 
 #include "library/RecordingNames.h"
-#include "viewer/skin/CMsgDlg.h"
+#include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/settings/UiTextTable.h"

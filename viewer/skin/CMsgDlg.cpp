@@ -12,11 +12,6 @@ namespace {
 
 constexpr int kButtonWidth = 100, kButtonHeight = 30, kButtonStep = 115;
 
-CMsgBox::Runner& TheRunner() {
-  static CMsgBox::Runner runner = [](CMsgDlg& dialog) { return dialog.exec(); };
-  return runner;
-}
-
 }  // namespace
 
 QStringList CMsgDlg::Lines(const QString& text) {
@@ -62,13 +57,5 @@ CMsgDlg::CMsgDlg(QWidget* owner, const QString& text, const QString& caption, Ty
                                       : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect());
   move(over.center() - QPoint(width / 2, height / 2));
 }
-
-int CMsgBox::Show(QWidget* owner, const QString& text, const QString& caption, CMsgDlg::Type type) {
-  CMsgDlg dialog(owner, text, caption, type);
-  const int result = TheRunner()(dialog);
-  return result == QDialog::Accepted ? 1 : 2;
-}
-
-void CMsgBox::SetRunner(Runner runner) { TheRunner() = std::move(runner); }
 
 }  // namespace viewer
