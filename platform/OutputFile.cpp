@@ -1,3 +1,5 @@
+#include "platform/OutputFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "platform/FileSystem.h"
+#include "platform/OutputFile.h"
 
 namespace platform {
 namespace {

@@ -6,6 +6,7 @@
 
 #include "platform/ByteOrder.h"
 #include "platform/FileSystem.h"
+#include "platform/OutputFile.h"
 #include "platform/OutputSet.h"
 #include "recording/CompanionPath.h"
 #include "recording/SensorBlockFile.h"
