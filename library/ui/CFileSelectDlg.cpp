@@ -7,14 +7,12 @@
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/skin/CSkinListCtrl.h"
-#include "viewer/settings/UiTextTable.h"
+#include "viewer/skin/UiQText.h"
 
 namespace library {
 namespace {
 
 constexpr std::uint64_t kMiB = 1048576;
-
-QString Text(int n) { return QString::fromUtf8(viewer::UiText(n).data(), static_cast<int>(viewer::UiText(n).size())); }
 
 // Per mode: caption, OK text, OK enabled at start.
 struct ModeRow {
@@ -33,22 +31,23 @@ bool IsMov(const std::string& path) {
 
 CFileSelectDlg::CFileSelectDlg(QWidget* parent, Mode mode) : CSkinDialog(parent), mode_(mode) {
   const ModeRow& m = kModes[mode];
-  setWindowTitle(Text(m.caption));
+  setWindowTitle(viewer::UiQText(m.caption));
   setFixedSize(520, 500);
   const int w = width(), h = height();
-  list_ = new viewer::CSkinListCtrl(this, {{Text(50), 270, Qt::AlignLeft}, {Text(151), 95, Qt::AlignRight},
-                                           {Text(152), 95, Qt::AlignRight}});
+  list_ = new viewer::CSkinListCtrl(this, {{viewer::UiQText(50), 270, Qt::AlignLeft},
+                                           {viewer::UiQText(151), 95, Qt::AlignRight},
+                                           {viewer::UiQText(152), 95, Qt::AlignRight}});
   list_->setObjectName("1003");
   list_->setGeometry(10, 30, w - 20, h - 140);
   list_->on_check_changed = [this](int row, bool checked) {
     if (mode_ == kJoin) ApplyJoinBlock(row, checked);
     Recompute();
   };
-  show_all_ = new viewer::CSkinCheckButton(this, Text(56));
+  show_all_ = new viewer::CSkinCheckButton(this, viewer::UiQText(56));
   show_all_->setObjectName("1004");
   show_all_->setGeometry(20, h - 70, 200, 20);
   show_all_->setVisible(mode != kJoin);
-  select_all_ = new viewer::CSkinCheckButton(this, Text(55));
+  select_all_ = new viewer::CSkinCheckButton(this, viewer::UiQText(55));
   select_all_->setObjectName("1005");
   select_all_->setGeometry(20, h - 40, 200, 20);
   connect(show_all_, &QAbstractButton::toggled, this, [this] { Fill(); });
@@ -56,7 +55,7 @@ CFileSelectDlg::CFileSelectDlg(QWidget* parent, Mode mode) : CSkinDialog(parent)
   total_ = new QLabel("0 MB", this);
   total_->setObjectName("1006");
   total_->setGeometry(w - 160, h - 70, 140, 20);
-  ok_ = new QPushButton(Text(m.ok_text), this);
+  ok_ = new QPushButton(viewer::UiQText(m.ok_text), this);
   ok_->setObjectName("1");
   ok_->setGeometry(w - 130, h - 40, 120, 30);
   ok_->setEnabled(m.ok_at_start);
@@ -68,7 +67,7 @@ CFileSelectDlg::CFileSelectDlg(QWidget* parent, Mode mode) : CSkinDialog(parent)
 
 void CFileSelectDlg::SetDefaultList(const std::vector<RecordingEntry>& entries) {
   default_list_.assign(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(std::min(entries.size(), kMaxRows)));
-  if (entries.size() > kMaxRows) viewer::CMsgBox::Show(this, Text(105), "ERROR");
+  if (entries.size() > kMaxRows) viewer::CMsgBox::Show(this, viewer::UiQText(105), "ERROR");
   Fill();
 }
 
@@ -156,11 +155,11 @@ void CFileSelectDlg::Recompute() {
 
 void CFileSelectDlg::accept() {
   if (over_size_) {
-    viewer::CMsgBox::Show(this, Text(139), "ERROR");
+    viewer::CMsgBox::Show(this, viewer::UiQText(139), "ERROR");
     return;
   }
   if (too_many_) {
-    viewer::CMsgBox::Show(this, Text(142), "ERROR");
+    viewer::CMsgBox::Show(this, viewer::UiQText(142), "ERROR");
     return;
   }
   result_.clear();

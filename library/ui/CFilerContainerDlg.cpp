@@ -3,7 +3,7 @@
 #include "library/RecordingNames.h"
 #include "viewer/skin/CSkinButton.h"
 #include "viewer/skin/UiFonts.h"
-#include "viewer/settings/UiTextTable.h"
+#include "viewer/skin/UiQText.h"
 
 namespace library {
 namespace {
@@ -13,8 +13,6 @@ constexpr int kCheckImage = 217;
 constexpr int kFilterLabels[5] = {26, 29, 27, 28, 141};
 // Gaps between successive toggles in the two layouts.
 constexpr int kOneRowGaps[4] = {45, 45, 82, 45};
-
-QString Text(int n) { return QString::fromUtf8(viewer::UiText(n).data(), static_cast<int>(viewer::UiText(n).size())); }
 
 }  // namespace
 
@@ -38,7 +36,7 @@ CFilerContainerDlg::CFilerContainerDlg(QWidget* parent, platform::MessageSink* o
       if (filters_[static_cast<std::size_t>(i)] != on) SetFilter(i, on);
     });
     toggles_[static_cast<std::size_t>(i)] = toggle;
-    labels_[static_cast<std::size_t>(i)] = new QLabel(Text(kFilterLabels[i]), this);
+    labels_[static_cast<std::size_t>(i)] = new QLabel(viewer::UiQText(kFilterLabels[i]), this);
   }
   tree_->SetTree(&scanner_.tree());
   tree_->on_selection_changed = [this](TreeItem* item) { SelectItem(item); };

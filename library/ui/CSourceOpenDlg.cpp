@@ -8,15 +8,14 @@
 #include "library/RecordingNames.h"
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinCheckButton.h"
+#include "viewer/skin/UiQText.h"
 #include "viewer/settings/FolderIni.h"
-#include "viewer/settings/UiTextTable.h"
 
 namespace library {
 namespace {
 
 constexpr int kOptionImage = 327;
 
-QString Text(int n) { return QString::fromUtf8(viewer::UiText(n).data(), static_cast<int>(viewer::UiText(n).size())); }
 QString Setting(const char* key) {
   return QString::fromStdString(viewer::ReadFolderIni(viewer::kSectionSource, key));
 }
@@ -31,7 +30,7 @@ QString RunFileDialog(QWidget* owner, const QString& initial_folder) {
 }  // namespace
 
 CSourceOpenDlg::CSourceOpenDlg(QWidget* parent) : CSkinDialog(parent), file_runner_(RunFileDialog) {
-  setWindowTitle(Text(133));
+  setWindowTitle(viewer::UiQText(133));
   setFixedSize(540, 250);
   const struct {
     SourceKind kind;
@@ -41,7 +40,7 @@ CSourceOpenDlg::CSourceOpenDlg(QWidget* parent) : CSkinDialog(parent), file_runn
                  {SourceKind::kFolder, kFolderOption, 132, Box(30, 100, 150, 126)},
                  {SourceKind::kFile, kFileOption, 131, Box(30, 150, 150, 176)}};
   for (const auto& o : options) {
-    auto* option = new viewer::CSkinCheckButton(this, Text(o.text), kOptionImage);
+    auto* option = new viewer::CSkinCheckButton(this, viewer::UiQText(o.text), kOptionImage);
     option->setObjectName(QString::number(o.id));
     option->setCheckable(false);
     option->setGeometry(o.box);
@@ -107,7 +106,7 @@ void CSourceOpenDlg::UpdateOk() {
 
 void CSourceOpenDlg::BrowseFolder() {
   const std::string folder =
-      viewer::PickFolder(this, viewer::kSectionSource, viewer::kKeyFolder, Text(104), folder_runner_,
+      viewer::PickFolder(this, viewer::kSectionSource, viewer::kKeyFolder, viewer::UiQText(104), folder_runner_,
                          [](QWidget* owner, const QString& text) { viewer::CMsgBox::Show(owner, text, "ERROR"); });
   if (folder.empty()) return;
   folder_->setText(QString::fromStdString(folder));
@@ -118,7 +117,7 @@ void CSourceOpenDlg::BrowseFile() {
   const QString chosen = file_runner_(this, QCoreApplication::applicationDirPath());
   if (chosen.isEmpty()) return;
   if (!IsRecordingName(std::filesystem::path(chosen.toStdString()).filename().string())) {
-    viewer::CMsgBox::Show(this, Text(99), "ERROR");
+    viewer::CMsgBox::Show(this, viewer::UiQText(99), "ERROR");
     return;
   }
   file_->setText(chosen);

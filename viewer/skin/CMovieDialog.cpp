@@ -1,6 +1,6 @@
 #include "viewer/skin/CMovieDialog.h"
 
-#include "viewer/settings/UiTextTable.h"
+#include "viewer/skin/UiQText.h"
 
 namespace viewer {
 
@@ -10,8 +10,7 @@ CMovieDialog::CMovieDialog(QWidget* parent, platform::MessageSink* main_window)
 }
 
 void CMovieDialog::ShowsMainCamera(bool main) {
-  const auto text = UiText(main ? 151 : 152);
-  setWindowTitle(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+  setWindowTitle(UiQText(main ? 151 : 152));
 }
 
 void CMovieDialog::resizeEvent(QResizeEvent* event) {

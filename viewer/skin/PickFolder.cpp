@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "viewer/settings/FolderIni.h"
-#include "viewer/settings/UiTextTable.h"
+#include "viewer/skin/UiQText.h"
 
 namespace viewer {
 
@@ -20,7 +20,7 @@ std::string PickFolder(QWidget* owner, std::string_view section, std::string_vie
   if (chosen.isEmpty()) return {};
   if (!QFileInfo(chosen).isDir()) {
     // The chosen item is not a folder of the file system.
-    if (report) report(owner, QString::fromUtf8(UiText(98).data(), static_cast<int>(UiText(98).size())));
+    if (report) report(owner, UiQText(98));
     return {};
   }
   return chosen.toStdString();

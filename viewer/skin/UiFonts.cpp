@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "viewer/settings/UiTextTable.h"
+#include "viewer/skin/UiQText.h"
 
 namespace viewer {
 namespace {
@@ -25,7 +25,7 @@ void InstallSubstitution() {
 
 }  // namespace
 
-QString UiFonts::FaceName() { return QString::fromUtf8(UiText(113).data(), static_cast<int>(UiText(113).size())); }
+QString UiFonts::FaceName() { return UiQText(113); }
 
 QString UiFonts::SubstituteFace() {
   const QStringList families = QFontDatabase::families();

@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "viewer/settings/UiTextTable.h"
+#include "viewer/skin/UiQText.h"
 
 namespace viewer {
 namespace {
@@ -30,7 +30,7 @@ TEST(UiFontsTest, JapaneseTextsResolveToAJapaneseFaceWithRealGlyphs) {
   EXPECT_EQ(info.family(), UiFonts::SubstituteFace());
   const QFontMetrics metrics(font);
   for (int n : {0, 26, 48, 105, 141, 151}) {
-    const QString text = QString::fromUtf8(UiText(n).data(), static_cast<int>(UiText(n).size()));
+    const QString text = UiQText(n);
     for (const QChar c : text) {
       EXPECT_TRUE(metrics.inFont(c)) << "text " << n << " has a character without a glyph";
     }
@@ -41,7 +41,7 @@ TEST(UiFontsTest, JapaneseTextsResolveToAJapaneseFaceWithRealGlyphs) {
   QPainter painter(&image);
   painter.setFont(font);
   painter.setPen(Qt::black);
-  painter.drawText(2, 30, QString::fromUtf8(UiText(141).data(), static_cast<int>(UiText(141).size())));
+  painter.drawText(2, 30, UiQText(141));
   painter.end();
   int dark = 0;
   for (int y = 0; y < image.height(); ++y) {
