@@ -336,8 +336,9 @@ HRESULT MovieView::SetVolume(int volume) {
 }
 
 HRESULT MovieView::OverlayText(const QString& text) {
-  QImage overlay(kOverlayWidth, kOverlayHeight, QImage::Format_RGB32);
-  overlay.fill(Qt::black);
+  // Drawn once here on a transparent image; every paint only composes it.
+  QImage overlay(kOverlayWidth, kOverlayHeight, QImage::Format_ARGB32_Premultiplied);
+  overlay.fill(Qt::transparent);
   QPainter painter(&overlay);
   painter.setFont(overlay_font_);
   painter.setPen(QColor(0, 255, 0));
@@ -441,15 +442,8 @@ QImage MovieView::Compose(const QSize& size) {
     const QSize box(static_cast<int>(kOverlayWidth * scale), static_cast<int>(kOverlayHeight * scale));
     const QSize picture = presenter->engine().keep_aspect() ? QSize(int(native.width() * scale), int(native.height() * scale)) : size;
     const QPoint origin((size.width() + picture.width()) / 2 - box.width(), (size.height() + picture.height()) / 2 - box.height());
-    QImage keyed = overlay_.convertToFormat(QImage::Format_ARGB32);
-    for (int yy = 0; yy < keyed.height(); ++yy) {
-      auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(yy));
-      for (int xx = 0; xx < keyed.width(); ++xx) {
-        if ((line[xx] & 0xFFFFFF) == 0) line[xx] = 0;  // black is the transparent key
-      }
-    }
     QPainter painter(&out);
-    painter.drawImage(QRect(origin, box), keyed);
+    painter.drawImage(QRect(origin, box), overlay_);
   }
   return out;
 }

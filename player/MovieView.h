@@ -135,7 +135,7 @@ class MovieView {
   std::int64_t view_options_[2] = {0, 0};
   bool hardware_decode_ = false;
   QFont overlay_font_;
-  QImage overlay_;  // 300 x 120, black is transparent
+  QImage overlay_;  // 300 x 120, transparent around the text
   bool rotated_ = false;
   double zoom_ = 1.0, pan_x_ = 0.0, pan_y_ = 0.0;
   std::int32_t last_frame_ = 0;
