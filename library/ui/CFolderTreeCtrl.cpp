@@ -60,10 +60,7 @@ void CFolderTreeCtrl::resizeEvent(QResizeEvent* event) {
 void CFolderTreeCtrl::Select(TreeItem* item) {
   if (item == selected_) return;
   selected_ = item;
-  if (item != nullptr && !item->children.empty()) {
-    tree_->ExpandWithAncestors(item);
-    last_expanded_ = item;
-  }
+  if (item != nullptr && !item->children.empty()) tree_->ExpandWithAncestors(item);
   Rebuild();
   if (on_selection_changed) on_selection_changed(item);
   Rebuild();  // the handler rebuilt the item's children

@@ -20,7 +20,6 @@ class CFolderTreeCtrl : public QAbstractScrollArea {
   void Rebuild();
   void Select(TreeItem* item);
   TreeItem* selected() const { return selected_; }
-  TreeItem* last_expanded() const { return last_expanded_; }
   // Handed the newly selected item, straight away (the owner's 0x8456 handler).
   std::function<void(TreeItem*)> on_selection_changed;
 
@@ -39,7 +38,6 @@ class CFolderTreeCtrl : public QAbstractScrollArea {
   FolderTree* tree_ = nullptr;
   std::vector<TreeItem*> rows_;  // the visible items, top to bottom
   TreeItem* selected_ = nullptr;
-  TreeItem* last_expanded_ = nullptr;
 };
 
 }  // namespace library
