@@ -11,6 +11,7 @@
 #include <random>
 #include <thread>
 
+#include "platform/RecordingSink.h"
 #include "player/MovieView.h"
 #include "player/VideoDecoder.h"
 #include "tools/samplecard/SampleCard.h"

@@ -11,6 +11,7 @@
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
 #include "library/RecordingNames.h"
+#include "platform/RecordingSink.h"
 #include "recording/MappedFileReader.h"
 #include "viewer/settings/FolderIni.h"
 

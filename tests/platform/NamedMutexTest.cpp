@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "platform/MessageSink.h"
+#include "platform/RecordingSink.h"
 
 namespace platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/MessageSink.h"
+#include "platform/RecordingSink.h"
 #include "player/MovieView.h"
 #include "tools/samplecard/SampleCard.h"
 

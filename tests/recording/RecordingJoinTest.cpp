@@ -13,6 +13,7 @@
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
 #include "platform/ByteOrder.h"
+#include "platform/RecordingSink.h"
 #include "recording/CompanionPath.h"
 #include "recording/MappedFileReader.h"
 #include "recording/SensorDataFile.h"

@@ -8,6 +8,7 @@
 
 #include "TestFiles.h"
 #include "library/ui/CFilerContainerDlg.h"
+#include "platform/RecordingSink.h"
 #include "viewer/skin/CResourceImage.h"
 #include "viewer/skin/CSkinButton.h"
 

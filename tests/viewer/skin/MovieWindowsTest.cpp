@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "platform/RecordingSink.h"
 #include "viewer/skin/CLogoDlg.h"
 #include "viewer/skin/CMovieDialog.h"
 #include "viewer/skin/CMovieMenu.h"

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include "platform/RecordingSink.h"
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CMsgDlg.h"
 #include "viewer/skin/CResourceImage.h"

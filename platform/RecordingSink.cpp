@@ -1,4 +1,4 @@
-#include "platform/MessageSink.h"
+#include "platform/RecordingSink.h"
 
 #include <algorithm>
 
