@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/NamedMutexLock.h"
 #include "recording/CompanionPath.h"
 #include "recording/MappedFileReader.h"
 #include "player/RateTables.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/ByteOrder.h"
+#include "platform/NamedMutexLock.h"
 #include "recording/VideoTiming.h"
 
 namespace recording {

@@ -8,6 +8,7 @@
 
 #include "platform/ByteOrder.h"
 #include "platform/FileMapping.h"
+#include "platform/NamedMutexLock.h"
 #include "recording/CompanionPath.h"
 #include "recording/SensorBlock.h"
 #include "recording/SensorBlockFile.h"

@@ -1,6 +1,7 @@
 #include "library/ui/CFilerContainerDlg.h"
 
 #include "library/RecordingNames.h"
+#include "platform/NamedMutexLock.h"
 #include "viewer/skin/CSkinButton.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"

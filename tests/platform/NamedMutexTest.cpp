@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "platform/NamedMutexLock.h"
 #include "platform/RecordingSink.h"
 
 namespace platform {

@@ -6,7 +6,7 @@
 
 #include "ScreenReading.h"
 #include "TestFiles.h"
-#include "platform/NamedMutex.h"
+#include "platform/NamedMutexLock.h"
 #include "player/ErrorReporter.h"
 #include "player/MovieViewOperations.h"
 #include "player/RateTables.h"
