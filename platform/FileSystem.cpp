@@ -83,8 +83,7 @@ FileSystem& Fs() {
   return current != nullptr ? *current : RealInstance();
 }
 
-ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : previous_(g_current.exchange(&replacement)) {}
-ScopedFileSystem::~ScopedFileSystem() { g_current.store(previous_); }
+FileSystem* ReplaceFs(FileSystem* replacement) { return g_current.exchange(replacement); }
 
 std::optional<std::vector<DirectoryEntry>> FileSystem::ListDirectory(const std::filesystem::path& folder) {
   DIR* dir = opendir(folder.c_str());

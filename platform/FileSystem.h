@@ -78,17 +78,8 @@ class FileSystem {
 };
 
 FileSystem& Fs();
-
-// Replaces Fs() for the lifetime of the object (tests).
-class ScopedFileSystem {
- public:
-  explicit ScopedFileSystem(FileSystem& replacement);
-  ~ScopedFileSystem();
-  ScopedFileSystem(const ScopedFileSystem&) = delete;
-  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
-
- private:
-  FileSystem* previous_;
-};
+// Makes Fs() return replacement (the real one again when null); returns the
+// one it returned before. ScopedFileSystem is the way to use it.
+FileSystem* ReplaceFs(FileSystem* replacement);
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
 #include "library/RecordingNames.h"
+#include "platform/ScopedFileSystem.h"
 
 namespace library {
 namespace {

@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 #include "library/RecordingNames.h"
 #include "platform/RecordingSink.h"
+#include "platform/ScopedFileSystem.h"
 #include "recording/MappedFileReader.h"
 #include "viewer/settings/FolderIni.h"
 

@@ -14,6 +14,7 @@
 #include "TestFiles.h"
 #include "platform/ByteOrder.h"
 #include "platform/RecordingSink.h"
+#include "platform/ScopedFileSystem.h"
 #include "recording/CompanionPath.h"
 #include "recording/MappedFileReader.h"
 #include "recording/SensorDataFile.h"

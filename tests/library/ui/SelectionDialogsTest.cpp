@@ -7,6 +7,7 @@
 #include "TestFiles.h"
 #include "library/ui/CFileSelectDlg.h"
 #include "library/ui/CSourceOpenDlg.h"
+#include "platform/ScopedFileSystem.h"
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CMsgDlg.h"
 #include "viewer/skin/CSkinCheckButton.h"

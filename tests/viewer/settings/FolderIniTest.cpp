@@ -9,6 +9,7 @@
 
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
+#include "platform/ScopedFileSystem.h"
 #include "viewer/settings/IniFile.h"
 
 namespace viewer {
