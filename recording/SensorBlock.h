@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/LocalTime.h"
+#include "recording/RecordTimeCache.h"
 #include "recording/SensorSamples.h"
 
 namespace recording {
@@ -39,19 +40,8 @@ std::vector<std::uint8_t> FormatBlock(const std::array<std::uint8_t, kHeaderSize
 // headers decoded (26 per header).
 std::size_t DecodeHeader(const std::uint8_t* h, std::size_t available, SensorDataHeader* out);
 
-// Decodes one record's GPS and acceleration parts. time_cache speeds up
+// Decodes one record's GPS and acceleration parts. The cache speeds up
 // consecutive records of the same second; pass the same one for a block.
-class RecordTimeCache {
- public:
-  platform::SystemTime Convert(const std::uint8_t* record);
-
- private:
-  std::uint8_t key_[15] = {};
-  bool valid_ = false;
-  platform::SystemTime value_;
-  platform::LocalTimeConverter converter_;
-};
-
 void DecodeRecord(const std::uint8_t* record, std::int32_t index, float period, RecordTimeCache& cache,
                   GpsSample* gps, AccelSample* accel);
 
