@@ -307,26 +307,6 @@ TEST_F(Playing, RotationAspectZoomAndOverlay) {
   view_.RestoreOverlay();
 }
 
-TEST_F(Playing, TwoViewsAtDifferentRatesShowTheSameMoment) {
-  platform::RecordingSink rear_sink;
-  MovieView rear(&rear_sink, &parent_, {});
-  rear.SetUp("Noto Sans CJK JP");
-  Open(Card()[1].main_path);
-  ASSERT_TRUE(screen::OpenAndWait(rear, rear_sink, Card()[1].sub_path));
-  // Both views get each request, front first, as the main window sends them;
-  // then both pictures are read.
-  for (int front : {0, 1, 21, 40, 3, 58, 59}) {
-    ASSERT_EQ(view_.ShowFrame(front), S_OK);
-    ASSERT_EQ(rear.ShowFrame(recording::RearFrameFor(front, view_.timing(), rear.timing())), S_OK);
-    const int expected = screen::RearFrameOfMoment(front, 30, 15);
-    EXPECT_EQ(WaitForStrip(view_, front, 5s), front);
-    EXPECT_EQ(WaitForStrip(rear, expected, 5s), expected) << "front frame " << front;
-    std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(StripOnScreen(view_), front);
-    EXPECT_EQ(StripOnScreen(rear), expected) << "front frame " << front;
-  }
-}
-
 TEST_F(Playing, SensorDataIsLoadedAndIndexed) {
   Open(Card()[0].main_path);
   ASSERT_EQ(view_.LoadSensorData(Card()[0].main_path), 1);
