@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QImage>
+#include <atomic>
 #include <charconv>
 #include <set>
 #include <thread>
@@ -32,6 +33,7 @@ class Playing : public ::testing::Test {
     view_.set_error_sink([this](HRESULT hr, const std::string& text, const std::string&) { errors_.push_back({hr, text}); });
   }
   void Open(const fs::path& path) {
+    sink_.Clear();
     ASSERT_EQ(view_.Open(path), S_OK);
     ASSERT_TRUE(sink_.WaitFor(WM_PLAYER_READY, 5s));
     ASSERT_TRUE(view_.media_ready());
@@ -305,6 +307,37 @@ TEST_F(Playing, RotationAspectZoomAndOverlay) {
   }
   EXPECT_GT(green, 100) << "green text in the bottom-right corner";
   view_.RestoreOverlay();
+}
+
+// The window paints on its own thread of control while the view is opened,
+// closed, turned, zoomed and given an overlay: every picture it composes is
+// whole, and none reads a player that is being replaced.
+TEST_F(Playing, PaintingWhileTheViewChangesReadsAWholeState) {
+  std::atomic<bool> done{false};
+  std::atomic<int> composed{0}, wrong_size{0};
+  const QSize size(1280, 720);  // large, so that each compose takes a while
+  std::thread painter([&] {
+    while (!done) {
+      if (view_.Compose(size).size() != size) ++wrong_size;
+      ++composed;
+    }
+  });
+  for (int round = 0; round < 12; ++round) {
+    Open(Card()[round % 2].main_path);
+    view_.OverlayText("12 km/h");
+    view_.Rotate180(round % 2 == 0);
+    view_.ZoomAndPan(2.0, 0.25, 0.25);
+    view_.ShowFrame(round * 3);
+    std::this_thread::sleep_for(5ms);
+    view_.RestoreOverlay();
+    view_.OverlayText("34 km/h");
+    view_.Close();
+    std::this_thread::sleep_for(2ms);
+  }
+  done = true;
+  painter.join();
+  EXPECT_GT(composed, 12);
+  EXPECT_EQ(wrong_size, 0);
 }
 
 TEST_F(Playing, SensorDataIsLoadedAndIndexed) {
