@@ -35,6 +35,16 @@ class Pair : public ::testing::Test {
       failures_.push_back({hr, text, why});
     });
   }
+  // A 2 s recording with the rear at 15 fps, written for one test alone, so
+  // that the test may remove or spoil its files.
+  static samplecard::WrittenRecording OwnRecording() {
+    samplecard::CardOptions o;
+    o.recordings = 1;
+    o.seconds = 2;
+    o.gop = 10;
+    o.sub_fps = 15;
+    return screen::MakeCard(o).front();
+  }
   MovieView& front() { return pair_.view(ViewPair::kFront); }
   MovieView& rear() { return pair_.view(ViewPair::kRear); }
 
@@ -42,6 +52,9 @@ class Pair : public ::testing::Test {
   ::testing::AssertionResult Open(const fs::path& path) {
     const HRESULT hr = pair_.Open(path);
     if (hr != S_OK) return ::testing::AssertionFailure() << "open gave " << hr << ": " << pair_.reason();
+    return WaitReady();
+  }
+  ::testing::AssertionResult WaitReady() {
     const auto until = std::chrono::steady_clock::now() + 5s;
     while (!pair_.media_ready() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(2ms);
     if (!pair_.media_ready()) return ::testing::AssertionFailure() << "never ready";
@@ -167,11 +180,7 @@ TEST_F(Pair, RearAtAnotherRateShowsTheSameMomentAfterAPausedSeek) {
 }
 
 TEST_F(Pair, FrontWithoutARearFilePlaysAlone) {
-  samplecard::CardOptions o;
-  o.recordings = 1;
-  o.seconds = 2;
-  o.gop = 10;
-  const samplecard::WrittenRecording r = screen::MakeCard(o).front();
+  const samplecard::WrittenRecording r = OwnRecording();
   fs::remove(r.sub_path);
   ASSERT_TRUE(Open(r.main_path));
   EXPECT_TRUE(pair_.opened(ViewPair::kFront));
@@ -198,12 +207,7 @@ struct BrokenPair {
 class BrokenPairs : public Pair, public ::testing::WithParamInterface<BrokenPair> {};
 
 TEST_P(BrokenPairs, OpenWhenEitherOpensAndReportEveryFailure) {
-  samplecard::CardOptions o;
-  o.recordings = 1;
-  o.seconds = 2;
-  o.gop = 10;
-  o.sub_fps = 15;
-  const samplecard::WrittenRecording r = screen::MakeCard(o).front();
+  const samplecard::WrittenRecording r = OwnRecording();
   const BrokenPair& b = GetParam();
   for (const auto& [broken, path] : {std::pair{b.front_broken, r.main_path}, std::pair{b.rear_broken, r.sub_path}}) {
     if (broken) testfiles::WriteFile(path, testfiles::Text(std::string(400, 'x')));
@@ -230,9 +234,7 @@ TEST_P(BrokenPairs, OpenWhenEitherOpensAndReportEveryFailure) {
     return;
   }
   ASSERT_EQ(hr, S_OK);
-  const auto until = std::chrono::steady_clock::now() + 5s;
-  while (!pair_.media_ready() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(2ms);
-  ASSERT_TRUE(pair_.media_ready());
+  ASSERT_TRUE(WaitReady());
   // Frames are the open view's own; the position is read from it.
   MovieView& shown = b.front_broken ? rear() : front();
   EXPECT_EQ(pair_.FrameCount(), b.front_broken ? r.sub_frames : r.main_frames);
