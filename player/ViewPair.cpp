@@ -99,7 +99,11 @@ HRESULT ViewPair::SetRate(int code) {
 }
 
 HRESULT ViewPair::SlowMotion(bool on) {
-  return Each([on](MovieView& v, int) { return v.SlowMotion(on ? 1.0 : 0.0); });
+  const int reading = reading_slot();
+  return Each([&](MovieView& v, int slot) {
+    if (slot == reading) return v.SlowMotion(on ? 1.0 : 0.0);
+    return on ? v.Pause() : v.Play();
+  });
 }
 
 HRESULT ViewPair::Rotate180(bool on) {

@@ -68,6 +68,10 @@ class ViewPair {
   // Shows the frame delta frames from the current one.
   HRESULT Step(std::int32_t delta);
   HRESULT SetRate(int code);
+  // Slow motion steps the reading view (its WM_SLOW_STEP numbers are the
+  // frames to show with ShowFrame, for both); the other view only pauses,
+  // so that one run of steps reaches the owner, and plays on again when
+  // slow motion ends.
   HRESULT SlowMotion(bool on);
   HRESULT Rotate180(bool on);
   HRESULT SetKeepAspect(bool keep);

@@ -198,6 +198,35 @@ TEST_F(Pair, FrontWithoutARearFilePlaysAlone) {
   EXPECT_EQ(rear().FrameOnScreen().frame, -1) << "the rear view shows nothing";
 }
 
+TEST_F(Pair, SlowMotionStepsBothViewsInOneRunOfFrontFrames) {
+  ASSERT_TRUE(Open(screen::Card()[1].main_path));
+  for (int slot : {ViewPair::kFront, ViewPair::kRear}) pair_.view(slot).set_slow_step_period(100ms);
+  ShowBoth(30);
+  ASSERT_EQ(pair_.Play(), S_OK);
+  ASSERT_EQ(pair_.SlowMotion(true), S_OK);
+  // The owner shows each step in both views, as the window does.
+  std::vector<platform::Message> steps;
+  const auto until = std::chrono::steady_clock::now() + 5s;
+  for (std::size_t shown = 0; shown < 5 && std::chrono::steady_clock::now() < until;) {
+    steps = parent_.MessagesOf(WM_SLOW_STEP);
+    if (steps.size() == shown) {
+      std::this_thread::sleep_for(2ms);
+      continue;
+    }
+    ASSERT_GE(steps[0].lparam, 30);
+    ASSERT_EQ(steps[shown].lparam, steps[0].lparam + static_cast<std::intptr_t>(shown)) << "one run of front frames";
+    ShowBoth(static_cast<int>(steps[shown].lparam));
+    ++shown;
+  }
+  ASSERT_GE(steps.size(), 5u);
+  ASSERT_EQ(pair_.SlowMotion(false), S_OK);
+  // Both play on from there.
+  EXPECT_EQ(pair_.view(ViewPair::kRear).view_state(), MovieView::ViewState::kPlaying);
+  const int last = static_cast<int>(steps[4].lparam);
+  EXPECT_GE(WaitUntilPast(front(), last + 10), last + 10);
+  EXPECT_GE(WaitUntilPast(rear(), RearFrameOfMoment(last + 10, 30, 15)), RearFrameOfMoment(last + 10, 30, 15));
+}
+
 struct BrokenPair {
   const char* name;
   bool front_broken, rear_broken;
