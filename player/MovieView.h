@@ -150,9 +150,10 @@ class MovieView {
 
   // What painting reads (Compose, FrameOnScreen and the state getters, on
   // whatever thread paints): written by the driving thread under the file
-  // lock and picture_lock_, read under either. picture_lock_ is never held
-  // while waiting for anything else (a player shuts down outside it), so a
-  // paint never waits on a decode.
+  // lock and picture_lock_, read under either. picture_lock_ is held only to
+  // swap a field or to compose one picture, never while a player shuts down
+  // or a decode is awaited, so a paint never waits on a decode and an
+  // operation waits at most for one compose.
   mutable std::mutex picture_lock_;
   std::unique_ptr<CPlayer> player_;
   QImage overlay_;  // 300 x 120, black is transparent
