@@ -267,6 +267,10 @@ TEST_P(BrokenPairs, OpenWhenEitherOpensAndReportEveryFailure) {
   // Frames are the open view's own; the position is read from it.
   MovieView& shown = b.front_broken ? rear() : front();
   EXPECT_EQ(pair_.FrameCount(), b.front_broken ? r.sub_frames : r.main_frames);
+  EXPECT_EQ(pair_.FrameRate(), b.front_broken ? 15.0 : 30.0);
+  // The sound is the open view's.
+  ASSERT_EQ(pair_.SetVolume(40000), S_OK);
+  EXPECT_EQ(shown.volume(), 40000);
   ASSERT_EQ(pair_.Seek(12), S_OK);
   EXPECT_EQ(WaitForStrip(shown, 12, 5s), 12);
   EXPECT_EQ(pair_.CurrentFrame(), 12);
