@@ -14,6 +14,7 @@
 #include "platform/RecordingSink.h"
 #include "player/MovieView.h"
 #include "player/VideoDecoder.h"
+#include "player/ViewPair.h"
 #include "tools/samplecard/SampleCard.h"
 
 extern "C" {
@@ -171,20 +172,18 @@ void BM_PlayPairFromTheStart(benchmark::State& state) {
   const double before = ResidentMb();
   for (auto _ : state) {
     platform::RecordingSink sink;
-    player::MovieView front(&sink, &sink, {}), rear(&sink, &sink, {});
-    front.SetUp("Noto Sans CJK JP");
-    rear.SetUp("Noto Sans CJK JP");
-    front.Open(rec.main_path);
-    rear.Open(rec.sub_path);
-    while (!front.media_ready() || !rear.media_ready()) std::this_thread::sleep_for(10ms);
-    front.ShowFrame(0);
-    rear.ShowFrame(0);
+    player::ViewPair pair(&sink, {&sink, {}}, {&sink, {}});
+    player::MovieView& front = pair.view(player::ViewPair::kFront);
+    player::MovieView& rear = pair.view(player::ViewPair::kRear);
+    pair.SetUp("Noto Sans CJK JP");
+    pair.Open(rec.main_path);
+    while (!pair.media_ready()) std::this_thread::sleep_for(10ms);
+    pair.ShowFrame(0);
     front.WaitForFrame(0, 10s);
     rear.WaitForFrame(0, 10s);
     const double cpu_start = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    front.Play();
-    rear.Play();
+    pair.Play();
     const double frame_ms = front.FrameDuration();
     double lag_sum = 0, behind_sum = 0;
     int samples = 0;
@@ -210,8 +209,7 @@ void BM_PlayPairFromTheStart(benchmark::State& state) {
     late_dropped = front.player()->late_dropped() + rear.player()->late_dropped();
     mean_lag = samples > 0 ? lag_sum / samples : 0;
     mean_behind = samples > 0 ? behind_sum / samples : 0;
-    front.Pause();
-    rear.Pause();
+    pair.Pause();
   }
   state.counters["shown_frame_age_worst_ms"] = worst_lag;
   state.counters["shown_frame_age_mean_ms"] = mean_lag;

@@ -69,7 +69,6 @@ class QtAudioOutput : public AudioOutput {
   }
   void SetVolume(float volume) override { sink_->setVolume(volume); }
   void Flush() override { buffer_.Clear(); }
-  bool playing() const override { return sink_->state() == QAudio::ActiveState; }
 
  private:
   QAudioFormat format_;

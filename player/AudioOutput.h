@@ -15,7 +15,6 @@ class AudioOutput {
   virtual void Write(const std::int16_t* samples, std::size_t frames) = 0;
   virtual void SetVolume(float volume) = 0;  // 0 to 1
   virtual void Flush() = 0;
-  virtual bool playing() const = 0;
 
   // The default device through Qt Multimedia, or null when there is none.
   static std::unique_ptr<AudioOutput> CreateDefault();

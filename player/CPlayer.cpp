@@ -112,7 +112,6 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, const recording::VideoT
   }
   timing_ = timing;
   frame_duration_ = std::max<std::int64_t>(1, FrameTime(1));
-  duration_ = FrameTime(timing.frame_count());
   closing_ = false;
   auto media = std::make_unique<Media>();
   audio_ = options_.sound ? AudioOutput::CreateDefault() : nullptr;
@@ -136,12 +135,10 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, const recording::VideoT
   }
   if (!media->decoder->has_sound()) audio_.reset();  // no sound stream or no way to play it: silent
   hardware_in_use_ = media->decoder->hardware_in_use();
-  sound_in_use_ = audio_ != nullptr;
   native_size_ = media->decoder->size();
 
   int32_t result = S_OK;
   EVRCustomPresenter* presenter = activate_.ActivateObject(CMFActivate::Interface::kVideoPresenter, &result);
-  presenter->set_native_size(native_size_);
   presenter->set_frame_duration(frame_duration_);
   clock_.Pause();
   clock_.SetRate(1.0);
@@ -341,7 +338,6 @@ bool CPlayer::HandleCommands(std::unique_lock<std::mutex>& guard) {
         if (media_->mode != Mode::kEnded) media_->mode = Mode::kIdle;
         break;
       case Command::kRate:
-        presenter->SetRate(c.rate);
         // Above x2 only key frames are decoded, so decoding keeps up with the clock.
         media_->decoder->SetThinning(c.thin);
         if (audio_ && c.rate != 1.0) audio_->Flush();

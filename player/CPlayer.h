@@ -30,6 +30,10 @@ class AudioOutput;
 // The playback back end: libavformat demuxing and libavcodec decoding on a
 // worker thread, a presentation clock that honours the rate, the presenter,
 // and the sound through an audio output when there is one.
+//
+// The public operations run on one driving thread (the view's); the worker
+// takes their commands through a queue. Each field below says which thread
+// owns it or which lock guards it.
 class CPlayer {
  public:
   struct Options {
@@ -72,10 +76,8 @@ class CPlayer {
   bool has_display() const { return ready_; }
   EVRCustomPresenter* presenter() { return activate_.presenter(); }
   const PresentationClock& clock() const { return clock_; }
-  std::int64_t duration() const { return duration_; }
   QSize native_size() const { return native_size_; }
   bool hardware_in_use() const { return hardware_in_use_; }
-  bool sound_in_use() const { return sound_in_use_; }
   const std::string& error() const { return error_; }
 
  private:
@@ -112,28 +114,36 @@ class CPlayer {
   void AnswerLocked(HRESULT hr, std::string why);
   void EndOfPresentation();
 
+  std::int32_t IndexOfTicks(std::int64_t ticks) const;
+
   platform::MessageSink* const owner_;
   const Options options_;
-  PresentationClock clock_;
+  PresentationClock clock_;  // thread-safe: the worker and the driving thread set it, the scheduler reads it
+  // The presenter is made by Open on the driving thread before the worker
+  // starts and destroyed by Shutdown after it has ended; it guards itself.
   CMFActivate activate_;
   std::unique_ptr<Media> media_;  // worker thread only, after Open
+  // Made by Open before the worker starts, released by Shutdown after it has
+  // ended: the worker writes and flushes sound (the output's buffer has its
+  // own lock), the driving thread sets the volume.
   std::unique_ptr<AudioOutput> audio_;
 
+  // Written by the worker and the driving thread, read by both.
   std::atomic<PlayerState> state_{PlayerState::kClosed};
-  std::atomic<bool> ready_{false};
-  std::atomic<bool> closing_{false};
+  std::atomic<bool> ready_{false};    // the worker sets it, Shutdown clears it
+  std::atomic<bool> closing_{false};  // the driving thread sets it; the worker and FFmpeg's reads stop on it
   std::atomic<bool> hardware_in_use_{false};
-  std::atomic<bool> sound_in_use_{false};
-  std::atomic<std::int64_t> late_dropped_{0};
-  std::int32_t IndexOfTicks(std::int64_t ticks) const;
+  std::atomic<std::int64_t> late_dropped_{0};  // the worker counts
+
+  // Set by Open on the driving thread before the worker starts; read-only
+  // while it runs.
   std::int64_t frame_duration_ = 0;  // 100-ns units, rounded; for tolerances only
   recording::VideoTiming timing_;
-  std::int64_t duration_ = 0;
   QSize native_size_;
   std::string error_;
   std::string name_;  // the file, for reasons
 
-  // Guarded by lock_: commands from the UI thread to the worker.
+  // Guarded by lock_: commands from the driving thread to the worker.
   std::mutex lock_;
   std::condition_variable wake_;
   std::deque<Command> commands_;
@@ -145,7 +155,7 @@ class CPlayer {
   HRESULT answer_ = S_OK;
   std::string answer_why_;
   std::condition_variable answered_signal_;
-  std::thread worker_;
+  std::thread worker_;  // the driving thread starts and joins it
 };
 
 }  // namespace player

@@ -23,7 +23,9 @@ class D3DPresentEngine {
   QImage Compose(const QImage& frame, const QSize& view) const;
 
  private:
-  mutable std::mutex lock_;  // guards the geometry; set on the UI thread, read while painting
+  // Guards the geometry: set by the view's operations and by painting
+  // (zoom, pan and turn go in just before each compose), read while painting.
+  mutable std::mutex lock_;
   QRectF source_{0.0, 0.0, 1.0, 1.0};
   QRect destination_;  // empty: the whole view
   bool keep_aspect_ = true;

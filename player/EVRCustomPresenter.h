@@ -19,6 +19,12 @@ enum class RenderState { kStarted, kStopped, kPaused, kShutdown };
 // Receives decoded pictures, schedules them against the presentation clock
 // and presents them through the engine.
 //
+// Threads: the player's decoder worker delivers samples and runs the clock
+// events; the driving thread (the view's operations) writes the
+// single-frame control values, interrupts deliveries and shuts down; the
+// scheduler's thread presents; painting reads the published frame and the
+// engine's geometry. Each field below says which.
+//
 // The single-frame control values, written by the player just before it
 // starts or pauses the session:
 //   0 non-zero: a sample that returns to the pool wakes the decoder at once
@@ -47,9 +53,6 @@ class EVRCustomPresenter {
   void OnClockStart();
   void OnClockPause();
   void OnClockStop();
-  void SetRate(double rate) { rate_ = rate; }
-  double rate() const { return rate_; }
-  RenderState render_state() const { return state_; }
   void Shutdown();
 
   // What the display control offers.
@@ -63,8 +66,6 @@ class EVRCustomPresenter {
   PublishedFrame Published() const { return scheduler_.Published(); }
   // Nothing on screen: no picture can be shown for the frame asked for.
   void ClearPublished() { scheduler_.ClearPublished(); }
-  QSize GetNativeVideoSize() const { return native_size_; }
-  void set_native_size(QSize size) { native_size_ = size; }
   void set_frame_duration(std::int64_t duration) { scheduler_.set_frame_duration(duration); }
   // Rates the presenter can play: x0.25 to x4.0 forwards.
   static bool IsRateSupported(double rate) { return rate >= 0.25 && rate <= 4.0; }
@@ -74,13 +75,17 @@ class EVRCustomPresenter {
   std::array<int, 3> single_frame_control() const;
 
  private:
-  PresentationClock& clock_;
+  PresentationClock& clock_;  // thread-safe
   const std::function<void()> repaint_;
+  // Written by the driving thread before it posts a command and by the
+  // worker when it takes one; read by both and by the scheduler thread.
   std::atomic<int> control_[3] = {1, 0, 0};
-  std::atomic<double> rate_{1.0};
+  // Written by the worker (clock events) and by Shutdown on the driving
+  // thread; read by the worker.
   std::atomic<RenderState> state_{RenderState::kStopped};
-  std::atomic<std::uint64_t> interruptions_{0};  // counts Interrupt() calls
-  QSize native_size_;
+  // Counts Interrupt() calls (driving thread); read by the worker.
+  std::atomic<std::uint64_t> interruptions_{0};
+  // These three guard themselves.
   D3DPresentEngine engine_;
   SamplePool pool_{4};
   Scheduler scheduler_;  // after the pool: it returns samples into it

@@ -39,6 +39,7 @@ HRESULT MovieView::Fail(HRESULT hr, std::string why) {
   return hr;
 }
 
+// On the driving thread, or under the picture lock.
 bool MovieView::Ready() const { return player_ && player_->has_display(); }
 
 std::int64_t MovieView::FrameTime(std::int32_t frame) const { return timing_.TimeOfFrame(frame, 10000000); }
@@ -54,9 +55,9 @@ std::int64_t MovieView::SetUp(const QString& font_face) {
 
 std::int64_t MovieView::TearDown() {
   EndSlowMotion();
-  if (file_mutex_) Close();
-  data_.Free();
-  preload_.Free();
+  if (!file_mutex_) return 1;  // never set up: nothing was loaded
+  Close();
+  FreeSensorData();
   return 1;
 }
 
@@ -79,10 +80,7 @@ HRESULT MovieView::Open(const std::filesystem::path& path) {
 }
 
 HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
-  if (player_) {
-    player_->Shutdown();
-    player_.reset();
-  }
+  ReleasePlayer();
   view_state_ = ViewState::kNothing;
   timing_ = {};
   if (!recording::IsRecording(path)) return Fail(E_INVALIDARG, path.string() + ": not a recording (no ftyp box at its start)");
@@ -93,16 +91,19 @@ HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
   timing_ = *timing;
   frame_duration_ms_ = static_cast<float>(timing_.frame_duration_ms());
   frame_count_ = timing_.frame_count();
-  bit_rate_ = static_cast<double>(timing_.media_bytes()) * 8.0 * 1000.0 / (timing_.frame_duration_ms() * frame_count_);
   data_.set_frame_duration(frame_duration_ms_);
   CPlayer::Options options;
   options.hardware_decode = view_options_[1] != 0;
-  player_ = std::make_unique<CPlayer>(owner_, repaint_, options);
-  const HRESULT hr = player_->Open(path, timing_);
+  auto player = std::make_unique<CPlayer>(owner_, repaint_, options);
+  const HRESULT hr = player->Open(path, timing_);
   if (Failed(hr)) {
-    why_ = player_->error();
-    player_.reset();
+    why_ = player->error();
     return hr;
+  }
+  {
+    // Painting sees no player or a whole, open one.
+    std::lock_guard paint(picture_lock_);
+    player_ = std::move(player);
   }
   rate_code_ = 1;
   ApplyVolume();
@@ -111,12 +112,22 @@ HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
   return S_OK;
 }
 
+void MovieView::ReleasePlayer() {
+  std::unique_ptr<CPlayer> player;
+  {
+    std::lock_guard paint(picture_lock_);
+    player = std::move(player_);
+  }
+  // Shut down outside the picture lock: joining the decoder takes a while.
+  if (player) player->Shutdown();
+}
+
 std::int64_t MovieView::Close() {
   EndSlowMotion();
   platform::NamedMutexLock lock(file_mutex_);
-  if (player_) player_->Shutdown();
-  player_.reset();
+  ReleasePlayer();
   view_state_ = ViewState::kNothing;
+  std::lock_guard paint(picture_lock_);
   overlay_ = QImage();
   return 1;
 }
@@ -346,14 +357,20 @@ HRESULT MovieView::OverlayText(const QString& text) {
   painter.drawText(QRect(0, 0, kOverlayWidth, kOverlayHeight), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
   painter.end();
   platform::NamedMutexLock lock(file_mutex_);
-  overlay_ = overlay;
+  {
+    std::lock_guard paint(picture_lock_);
+    overlay_ = overlay;
+  }
   if (repaint_) repaint_();
   return S_OK;
 }
 
 HRESULT MovieView::RestoreOverlay() {
   platform::NamedMutexLock lock(file_mutex_);
-  overlay_ = QImage();
+  {
+    std::lock_guard paint(picture_lock_);
+    overlay_ = QImage();
+  }
   if (repaint_) repaint_();
   return S_OK;
 }
@@ -361,7 +378,10 @@ HRESULT MovieView::RestoreOverlay() {
 HRESULT MovieView::Rotate180(bool on) {
   platform::NamedMutexLock lock(file_mutex_);
   if (!Ready()) return 0;
-  rotated_ = on;
+  {
+    std::lock_guard paint(picture_lock_);
+    rotated_ = on;
+  }
   if (repaint_) repaint_();
   return S_OK;
 }
@@ -369,9 +389,12 @@ HRESULT MovieView::Rotate180(bool on) {
 HRESULT MovieView::ZoomAndPan(double factor, double x, double y) {
   platform::NamedMutexLock lock(file_mutex_);
   if (!Ready()) return 0;
-  zoom_ = std::max(1.0, factor);
-  pan_x_ = std::clamp(x, 0.0, 1.0 - 1.0 / zoom_);
-  pan_y_ = std::clamp(y, 0.0, 1.0 - 1.0 / zoom_);
+  {
+    std::lock_guard paint(picture_lock_);
+    zoom_ = std::max(1.0, factor);
+    pan_x_ = std::clamp(x, 0.0, 1.0 - 1.0 / zoom_);
+    pan_y_ = std::clamp(y, 0.0, 1.0 - 1.0 / zoom_);
+  }
   if (repaint_) repaint_();
   return S_OK;
 }
@@ -409,7 +432,18 @@ HRESULT MovieView::Redraw() {
 }
 
 PublishedFrame MovieView::FrameOnScreen() const {
+  std::lock_guard paint(picture_lock_);
   return player_ ? player_->presenter()->Published() : PublishedFrame{};
+}
+
+bool MovieView::media_ready() const {
+  std::lock_guard paint(picture_lock_);
+  return Ready();
+}
+
+PlayerState MovieView::player_state() const {
+  std::lock_guard paint(picture_lock_);
+  return player_ ? player_->state() : PlayerState::kClosed;
 }
 
 bool MovieView::WaitForFrame(std::int32_t frame, std::chrono::milliseconds timeout) const {
@@ -422,6 +456,8 @@ bool MovieView::WaitForFrame(std::int32_t frame, std::chrono::milliseconds timeo
 }
 
 QImage MovieView::Compose(const QSize& size) {
+  // Held while composing: an open or close waits at most for one picture.
+  std::lock_guard paint(picture_lock_);
   if (!player_) {
     QImage black(size.isEmpty() ? QSize(1, 1) : size, QImage::Format_RGB32);
     black.fill(Qt::black);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -33,7 +34,8 @@ struct ViewCall {
 
 // One video view: a recording's front or rear camera with its back end,
 // its sensor data and its locks. Every operation runs under the view's
-// "hFileMutex" (shared by name with the other view).
+// "hFileMutex" (shared by name with the other view), on one driving thread;
+// painting may run on another, and the sensor data preload on a third.
 class MovieView {
  public:
   enum class ViewState { kNothing = 0, kStopped = 1, kPlaying = 2, kPaused = 3 };
@@ -82,18 +84,21 @@ class MovieView {
   // lock, stopping a preload that still runs.
   bool PreloadSensorData(const std::filesystem::path& video_path);
 
-  // The view's picture at the given size (the window paints this).
+  // The view's picture at the given size (the window paints this). Safe on
+  // any thread while the operations run on the driving thread.
   QImage Compose(const QSize& size);
 
   ViewState view_state() const { return view_state_; }
-  PlayerState player_state() const { return player_ ? player_->state() : PlayerState::kClosed; }
+  PlayerState player_state() const;
   int rate_code() const { return rate_code_; }
   bool can_play_backwards() const { return false; }
   int volume() const { return volume_; }
-  bool media_ready() const { return player_ && player_->has_display(); }
+  bool media_ready() const;
   const recording::SensorDataFile& sensor_data() const { return data_; }
   // The open recording's video timing (empty when none is open).
   const recording::VideoTiming& timing() const { return timing_; }
+  // The back end, for tools and tests on the driving thread (valid until the
+  // next open or close).
   CPlayer* player() { return player_.get(); }
   // The frame on screen and its picture (at native size).
   PublishedFrame FrameOnScreen() const;
@@ -110,47 +115,67 @@ class MovieView {
   HRESULT Report(HRESULT hr, const std::string& why);
   HRESULT Fail(HRESULT hr, std::string why);
   HRESULT OpenLocked(const std::filesystem::path& path);
+  // Takes the player away from painting, then shuts it down.
+  void ReleasePlayer();
   bool Ready() const;
   void ApplyVolume();
   void EndSlowMotion();
   void RunSlowMotion();
   std::int64_t FrameTime(std::int32_t frame) const;
 
+  // Set at construction or at set-up, before any other operation; read-only
+  // afterwards, from any thread.
   platform::MessageSink* const owner_;
   platform::MessageSink* const owner_parent_;
   const std::function<void()> repaint_;
   std::shared_ptr<platform::NamedMutex> file_mutex_;
   std::shared_ptr<platform::NamedMutex> cache_mutex_;
-  ErrorSink errors_;
+  ErrorSink errors_;  // called on the driving thread, outside the file lock
+  QFont overlay_font_;
+  std::chrono::milliseconds slow_period_{1000};
 
-  // UI thread, under the file lock.
-  std::unique_ptr<CPlayer> player_;
+  // The driving thread (the one that calls the operations; the UI thread in
+  // the viewer), under the file lock. The atomics are also read without it:
+  // view_state_ by the slow-motion thread, rate_code_ by rate_code().
   std::atomic<ViewState> view_state_{ViewState::kNothing};
   int volume_ = 65535;
   std::atomic<int> rate_code_{1};
   float frame_duration_ms_ = 0.0f;
   recording::VideoTiming timing_;
   std::int32_t frame_count_ = 0;
-  double bit_rate_ = 0.0;
   std::int64_t view_options_[2] = {0, 0};
-  bool hardware_decode_ = false;
-  QFont overlay_font_;
+  std::int32_t last_frame_ = 0;
+  std::string why_;
+  recording::SensorDataFile data_;
+
+  // What painting reads (Compose, FrameOnScreen and the state getters, on
+  // whatever thread paints): written by the driving thread under the file
+  // lock and picture_lock_, read under either. picture_lock_ is held only to
+  // swap a field or to compose one picture, never while a player shuts down
+  // or a decode is awaited, so a paint never waits on a decode and an
+  // operation waits at most for one compose.
+  mutable std::mutex picture_lock_;
+  std::unique_ptr<CPlayer> player_;
   QImage overlay_;  // 300 x 120, transparent around the text
   bool rotated_ = false;
   double zoom_ = 1.0, pan_x_ = 0.0, pan_y_ = 0.0;
-  std::int32_t last_frame_ = 0;
-  std::string why_;
 
-  recording::SensorDataFile data_;
+  // The preload slot, under the cache lock: filled by the thread that
+  // prefetches the next recording's sensor data (PreloadSensorData), moved
+  // into data_ by LoadSensorData on the driving thread, which holds the file
+  // lock first and the cache lock inside it. Cancel() alone is called
+  // without the lock, to stop a load in progress.
   recording::SensorDataFile preload_;
-  std::filesystem::path preload_path_;  // guarded by the cache lock
+  std::filesystem::path preload_path_;
 
-  // The slow-motion run: the flag is read by its thread.
+  // The slow-motion run. The driving thread sets slow_count_ and slow_frame_
+  // before it starts the thread, and joins the thread before it sets them
+  // again; slow_ is the driving thread's request to stop, the thread's
+  // counter slow_frame_ its own while it runs.
   std::atomic<double> slow_{0.0};
   std::atomic<std::int32_t> slow_frame_{0};
   std::int32_t slow_count_ = 0;
-  std::chrono::milliseconds slow_period_{1000};
-  std::thread slow_thread_;
+  std::thread slow_thread_;  // the driving thread
 };
 
 }  // namespace player

@@ -33,9 +33,4 @@ void SamplePool::Return(std::unique_ptr<VideoSample> sample, bool wake) {
 
 void SamplePool::Wake() { returned_.notify_all(); }
 
-std::size_t SamplePool::free_count() const {
-  std::lock_guard guard(lock_);
-  return free_.size();
-}
-
 }  // namespace player

@@ -24,10 +24,11 @@ class SamplePool {
   // A sample comes back; wake tells a waiting decoder to go on at once.
   void Return(std::unique_ptr<VideoSample> sample, bool wake);
   void Wake();
-  std::size_t free_count() const;
 
  private:
-  mutable std::mutex lock_;  // guards free_
+  // Guards free_: the decoder worker takes samples, the scheduler thread and
+  // flushes on either thread return them.
+  mutable std::mutex lock_;
   std::condition_variable returned_;
   std::deque<std::unique_ptr<VideoSample>> free_;
 };

@@ -80,7 +80,6 @@ void Scheduler::Publish(std::unique_ptr<VideoSample> sample) {
     published_.frame = sample->frame;
     published_.time = sample->time;
   }
-  ++presented_;
   pool_.Return(std::move(sample), continuous_());
   if (presented_callback_) presented_callback_();
 }
@@ -117,7 +116,6 @@ void Scheduler::Run() {
     auto sample = std::move(queue_.front());
     queue_.pop_front();
     if (now - due > 2 * frame_duration_.load() && !queue_.empty()) {
-      ++dropped_;
       guard.unlock();
       pool_.Return(std::move(sample), continuous_());
       guard.lock();

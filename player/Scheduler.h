@@ -46,22 +46,20 @@ class Scheduler {
   bool Idle() const;
   PublishedFrame Published() const;
   void ClearPublished();
-  std::int64_t presented_count() const { return presented_; }
-  std::int64_t dropped_count() const { return dropped_; }
 
  private:
   void Run();
   void Publish(std::unique_ptr<VideoSample> sample);
 
-  PresentationClock& clock_;
-  SamplePool& pool_;
+  PresentationClock& clock_;  // thread-safe
+  SamplePool& pool_;          // thread-safe
+  // Called on the scheduler thread.
   const std::function<void()> presented_callback_;
   const std::function<bool()> continuous_;
-  std::atomic<std::int64_t> frame_duration_{333333};
-  std::atomic<std::int64_t> presented_{0};
-  std::atomic<std::int64_t> dropped_{0};
+  std::atomic<std::int64_t> frame_duration_{333333};  // set by the player's open, read here
 
-  // Guarded by lock_.
+  // Guarded by lock_: samples come in from the decoder worker and leave on
+  // the scheduler thread; flushes come from the worker or the driving thread.
   mutable std::mutex lock_;
   std::condition_variable changed_;
   std::deque<std::unique_ptr<VideoSample>> queue_;
@@ -70,11 +68,13 @@ class Scheduler {
   bool presenting_ = false;  // a sample is between the queue and the pool
   bool stop_ = false;
 
-  // Guarded by published_lock_: the frame on screen, read by the UI thread.
+  // Guarded by published_lock_: the frame on screen, written by the
+  // scheduler thread (cleared by the worker), read by painting and the
+  // view's operations.
   mutable std::mutex published_lock_;
   PublishedFrame published_;
 
-  std::thread thread_;
+  std::thread thread_;  // started by the constructor, joined by the destructor
 };
 
 }  // namespace player

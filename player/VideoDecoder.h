@@ -23,7 +23,9 @@ namespace player {
 
 // libavformat and libavcodec for one recording: the video stream decoded
 // (VA-API when asked for and present, software otherwise), the sound
-// resampled to 16-bit PCM for the output.
+// resampled to 16-bit PCM for the output. One thread at a time: opened on
+// the driving thread, then used by the player's worker alone (only the
+// interrupt flag is set from outside).
 class VideoDecoder {
  public:
   struct Settings {

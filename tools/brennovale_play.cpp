@@ -11,9 +11,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "player/MovieView.h"
 #include "player/RateTables.h"
-#include "recording/CompanionPath.h"
+#include "player/ViewPair.h"
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/QtMessageSink.h"
@@ -22,7 +21,9 @@ namespace {
 
 class PlayerWindow : public QWidget {
  public:
-  explicit PlayerWindow(const std::filesystem::path& front) : sink_(this) {
+  explicit PlayerWindow(const std::filesystem::path& front)
+      : sink_(this),
+        views_(&sink_, {&sink_, [this] { Repaint(front_widget_); }}, {&sink_, [this] { Repaint(rear_widget_); }}) {
     auto* layout = new QHBoxLayout(this);
     front_widget_ = new viewer::CMovieStatic(this, 0);
     rear_widget_ = new viewer::CMovieStatic(this, 1);
@@ -30,27 +31,16 @@ class PlayerWindow : public QWidget {
     rear_widget_->setMinimumSize(320, 180);
     layout->addWidget(front_widget_);
     layout->addWidget(rear_widget_);
-    front_ = std::make_unique<player::MovieView>(&sink_, &sink_, [this] { QMetaObject::invokeMethod(front_widget_, [w = front_widget_] { w->update(); }); });
-    rear_ = std::make_unique<player::MovieView>(&sink_, &sink_, [this] { QMetaObject::invokeMethod(rear_widget_, [w = rear_widget_] { w->update(); }); });
-    front_widget_->set_picture_source([this](const QSize& size) { return front_->Compose(size); });
-    rear_widget_->set_picture_source([this](const QSize& size) { return rear_->Compose(size); });
-    front_->SetUp("Noto Sans CJK JP");
-    rear_->SetUp("Noto Sans CJK JP");
-    auto report = [](player::HRESULT, const std::string& text, const std::string& why) {
+    front_widget_->set_picture_source([this](const QSize& size) { return views_.view(player::ViewPair::kFront).Compose(size); });
+    rear_widget_->set_picture_source([this](const QSize& size) { return views_.view(player::ViewPair::kRear).Compose(size); });
+    views_.SetUp("Noto Sans CJK JP");
+    views_.set_error_sink([](player::HRESULT, const std::string& text, const std::string& why) {
       std::fprintf(stderr, "brennovale-play: %s%s%s\n", text.c_str(), why.empty() ? "" : ": ", why.c_str());
-    };
-    front_->set_error_sink(report);
-    opened_ = !player::Failed(front_->Open(front));
+    });
+    // Without a rear file the front plays alone.
+    opened_ = !player::Failed(views_.Open(front));
     if (!opened_) return;
-    // The rear file is optional: without one the front plays alone. A name
-    // not of the recorder's shape has no rear of its own (the exchange of
-    // camera letters gives the front itself).
-    const auto rear = recording::CompanionPath(front, recording::Companion::kOtherCamera);
-    if (rear != front) {
-      if (std::filesystem::exists(rear)) rear_->set_error_sink(report);
-      has_rear_ = !player::Failed(rear_->Open(rear));
-    }
-    front_->LoadSensorData(front);
+    views_.LoadSensorData(front);
     timer_.setInterval(30);
     connect(&timer_, &QTimer::timeout, this, [this] { UpdateTitle(); });
     timer_.start();
@@ -62,42 +52,42 @@ class PlayerWindow : public QWidget {
   bool event(QEvent* e) override {
     if (e->type() != viewer::MessageEvent::TypeId()) return QWidget::event(e);
     const platform::Message m = static_cast<viewer::MessageEvent*>(e)->message;
-    if (m.message == player::WM_PLAYER_READY && ++ready_ == (has_rear_ ? 2 : 1)) {
-      Show(0);
-      Each([](player::MovieView& v) { v.Play(); });
+    if (m.message == player::WM_PLAYER_READY && !started_ && views_.media_ready()) {
+      started_ = true;
+      views_.ShowFrame(0);
+      views_.Play();
     } else if (m.message == player::WM_PLAYER_ENDED) {
-      Each([](player::MovieView& v) { v.Stop(); });
+      views_.Stop();
     } else if (m.message == player::WM_SLOW_STEP) {
-      Show(static_cast<int>(m.lparam));
+      views_.ShowFrame(static_cast<int>(m.lparam));
     }
     return true;
   }
 
   void keyPressEvent(QKeyEvent* e) override {
-    const int frame = front_->CurrentFrame();
     switch (e->key()) {
       case Qt::Key_Space:
-        if (front_->view_state() == player::MovieView::ViewState::kPlaying) {
-          Each([](player::MovieView& v) { v.Pause(); });
+        if (views_.state() == player::MovieView::ViewState::kPlaying) {
+          views_.Pause();
         } else {
-          Each([](player::MovieView& v) { v.Play(); });
+          views_.Play();
         }
         break;
-      case Qt::Key_Right: Show(frame + 1); break;
-      case Qt::Key_Left: Show(frame - 1); break;
-      case Qt::Key_Up: SetRate(player::FasterRateCode(front_->rate_code(), false)); break;
-      case Qt::Key_Down: SetRate(player::SlowerRateCode(front_->rate_code(), true)); break;
+      case Qt::Key_Right: views_.Step(1); break;
+      case Qt::Key_Left: views_.Step(-1); break;
+      case Qt::Key_Up: views_.SetRate(player::FasterRateCode(views_.rate_code(), false)); break;
+      case Qt::Key_Down: views_.SetRate(player::SlowerRateCode(views_.rate_code(), true)); break;
       case Qt::Key_S:
         slow_ = !slow_;
-        Each([this](player::MovieView& v) { v.SlowMotion(slow_ ? 1.0 : 0.0); });
+        views_.SlowMotion(slow_);
         break;
       case Qt::Key_R:
         rotated_ = !rotated_;
-        Each([this](player::MovieView& v) { v.Rotate180(rotated_); });
+        views_.Rotate180(rotated_);
         break;
       case Qt::Key_A:
         keep_ = !keep_;
-        Each([this](player::MovieView& v) { v.SetAspectMode(keep_ ? 1 : 0); });
+        views_.SetKeepAspect(keep_);
         break;
       case Qt::Key_Q: close(); break;
       default: QWidget::keyPressEvent(e);
@@ -105,21 +95,14 @@ class PlayerWindow : public QWidget {
   }
 
  private:
-  template <typename F>
-  void Each(F f) {
-    f(*front_);
-    if (has_rear_) f(*rear_);
-  }
-  void Show(int frame) {
-    front_->ShowFrame(frame);
-    if (has_rear_) rear_->ShowFrame(recording::RearFrameFor(frame, front_->timing(), rear_->timing()));
-  }
-  void SetRate(int code) {
-    Each([code](player::MovieView& v) { v.SetRate(code); });
+  static void Repaint(viewer::CMovieStatic* widget) {
+    QMetaObject::invokeMethod(widget, [widget] { widget->update(); });
   }
   void UpdateTitle() {
-    const auto* sample = front_->sensor_data().SampleAtFrame(front_->CurrentFrame());
-    QString title = QString("frame %1 / %2, rate code %3").arg(front_->CurrentFrame()).arg(front_->FrameCount()).arg(front_->rate_code());
+    player::MovieView& view = views_.reading_view();
+    const int frame = views_.CurrentFrame();
+    const auto* sample = view.sensor_data().SampleAtFrame(frame);
+    QString title = QString("frame %1 / %2, rate code %3").arg(frame).arg(views_.FrameCount()).arg(views_.rate_code());
     if (sample != nullptr && sample->gps_link != nullptr) title += QString(", %1 km/h").arg(sample->gps_link->speed);
     setWindowTitle(title);
   }
@@ -127,10 +110,9 @@ class PlayerWindow : public QWidget {
   viewer::QtMessageSink sink_;
   viewer::CMovieStatic* front_widget_ = nullptr;
   viewer::CMovieStatic* rear_widget_ = nullptr;
-  std::unique_ptr<player::MovieView> front_, rear_;
+  player::ViewPair views_;
   bool opened_ = false;
-  bool has_rear_ = false;
-  int ready_ = 0;
+  bool started_ = false;
   bool slow_ = false, rotated_ = false, keep_ = true;
   QTimer timer_;
 };

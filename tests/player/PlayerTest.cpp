@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QImage>
+#include <atomic>
 #include <charconv>
 #include <set>
 #include <thread>
@@ -32,6 +33,7 @@ class Playing : public ::testing::Test {
     view_.set_error_sink([this](HRESULT hr, const std::string& text, const std::string&) { errors_.push_back({hr, text}); });
   }
   void Open(const fs::path& path) {
+    sink_.Clear();
     ASSERT_EQ(view_.Open(path), S_OK);
     ASSERT_TRUE(sink_.WaitFor(WM_PLAYER_READY, 5s));
     ASSERT_TRUE(view_.media_ready());
@@ -307,24 +309,35 @@ TEST_F(Playing, RotationAspectZoomAndOverlay) {
   view_.RestoreOverlay();
 }
 
-TEST_F(Playing, TwoViewsAtDifferentRatesShowTheSameMoment) {
-  platform::RecordingSink rear_sink;
-  MovieView rear(&rear_sink, &parent_, {});
-  rear.SetUp("Noto Sans CJK JP");
-  Open(Card()[1].main_path);
-  ASSERT_TRUE(screen::OpenAndWait(rear, rear_sink, Card()[1].sub_path));
-  // Both views get each request, front first, as the main window sends them;
-  // then both pictures are read.
-  for (int front : {0, 1, 21, 40, 3, 58, 59}) {
-    ASSERT_EQ(view_.ShowFrame(front), S_OK);
-    ASSERT_EQ(rear.ShowFrame(recording::RearFrameFor(front, view_.timing(), rear.timing())), S_OK);
-    const int expected = screen::RearFrameOfMoment(front, 30, 15);
-    EXPECT_EQ(WaitForStrip(view_, front, 5s), front);
-    EXPECT_EQ(WaitForStrip(rear, expected, 5s), expected) << "front frame " << front;
-    std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(StripOnScreen(view_), front);
-    EXPECT_EQ(StripOnScreen(rear), expected) << "front frame " << front;
+// The window paints on its own thread of control while the view is opened,
+// closed, turned, zoomed and given an overlay: every picture it composes is
+// whole, and none reads a player that is being replaced.
+TEST_F(Playing, PaintingWhileTheViewChangesReadsAWholeState) {
+  std::atomic<bool> done{false};
+  std::atomic<int> composed{0}, wrong_size{0};
+  const QSize size(1280, 720);  // large, so that each compose takes a while
+  std::thread painter([&] {
+    while (!done) {
+      if (view_.Compose(size).size() != size) ++wrong_size;
+      ++composed;
+    }
+  });
+  for (int round = 0; round < 12; ++round) {
+    Open(Card()[round % 2].main_path);
+    view_.OverlayText("12 km/h");
+    view_.Rotate180(round % 2 == 0);
+    view_.ZoomAndPan(2.0, 0.25, 0.25);
+    view_.ShowFrame(round * 3);
+    std::this_thread::sleep_for(5ms);
+    view_.RestoreOverlay();
+    view_.OverlayText("34 km/h");
+    view_.Close();
+    std::this_thread::sleep_for(2ms);
   }
+  done = true;
+  painter.join();
+  EXPECT_GT(composed, 12);
+  EXPECT_EQ(wrong_size, 0);
 }
 
 TEST_F(Playing, SensorDataIsLoadedAndIndexed) {
@@ -416,17 +429,16 @@ TEST(PlayingRepaints, PresentedFramesAndRepaintAskTheWindowToPaint) {
   EXPECT_EQ(view.FrameOnScreen().frame, 4) << "repainting shows the same frame again";
 }
 
-TEST_F(Playing, MissingRearFileFailsOnlyThatView) {
-  MovieView rear(&sink_, &parent_, {});
-  rear.SetUp("Noto Sans CJK JP");
-  std::vector<HRESULT> reported;
-  rear.set_error_sink([&](HRESULT hr, const std::string&, const std::string&) { reported.push_back(hr); });
+TEST_F(Playing, AMissingFileFailsAndTheNextOpensAsEver) {
+  // A pair whose rear file is missing never asks for it; a view asked
+  // anyway fails alone.
   testfiles::TempDir dir;
-  EXPECT_EQ(rear.Open(dir / "Sub_" / "A__-240301-101500-000101S.MOV"), E_INVALIDARG);
-  EXPECT_EQ(reported, std::vector<HRESULT>{E_INVALIDARG});
-  EXPECT_EQ(rear.view_state(), MovieView::ViewState::kNothing);
-  EXPECT_EQ(rear.Play(), E_UNEXPECTED);
-  Open(Card()[0].main_path);  // the front view plays on
+  EXPECT_EQ(view_.Open(dir / "Sub_" / "A__-240301-101500-000101S.MOV"), E_INVALIDARG);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0].first, E_INVALIDARG);
+  EXPECT_EQ(view_.view_state(), MovieView::ViewState::kNothing);
+  EXPECT_EQ(view_.Play(), E_UNEXPECTED);
+  Open(Card()[0].main_path);
   ExpectShows(3);
 }
 
