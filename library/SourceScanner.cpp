@@ -409,10 +409,7 @@ std::string SourceScanner::ComputeFirmwareVersion() {
     if (!listing) continue;
     std::stable_sort(listing->begin(), listing->end(), ByName);
     for (const auto& e : *listing) {
-      const char first = e.name.empty() ? '\0' : e.name[0];
-      const bool triggered = (e.name.size() > 1 && e.name[1] == 'G') ||
-                             (first != '\0' && std::string_view("AGMPT").find(first) != std::string_view::npos);
-      if (e.is_directory || !HasMovExtension(e.name) || !triggered) continue;
+      if (e.is_directory || !HasMovExtension(e.name) || TriggerOf(e.name) == nullptr) continue;
       RecordingEntry entry;
       entry.path = (std::filesystem::path(p.path) / e.name).string();
       entry.name = e.name;

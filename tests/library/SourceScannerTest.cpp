@@ -121,6 +121,21 @@ TEST_F(Scanning, CardWithoutDataStillListsButHasNoFirmwareVersion) {
   EXPECT_EQ(scanner_.firmware_version(), "");
 }
 
+TEST_F(Scanning, FirmwareVersionIsReadFromTheNewestFileWithATrigger) {
+  StandardCard();
+  Recording("Parking", "_G_-240302-210000-000008");
+  // Newer, but without a trigger letter: never asked for the version.
+  testfiles::WriteStubRecording(card_ / "Parking/Main" / "p__-240302-220000-000009M.MOV");
+  testfiles::WriteStubRecording(card_ / "Parking/Main" / "_g_-240302-230000-000010M.MOV");
+  std::vector<std::string> read;
+  scanner_.set_header_reader([&](const fs::path& video, recording::SensorDataHeader*) {
+    read.push_back(video.filename().string());
+    return false;
+  });
+  scanner_.OpenSource(card_, SourceKind::kCard);
+  EXPECT_EQ(read, (std::vector<std::string>{"_G_-240302-210000-000008M.MOV"}));
+}
+
 TEST_F(Scanning, CopiedCardAsFolderShowsTopFoldersWithoutGroups) {
   StandardCard();
   scanner_.OpenSource(card_, SourceKind::kFolder);

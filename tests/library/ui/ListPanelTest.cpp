@@ -88,6 +88,23 @@ TEST_F(ListPanel, RowColoursShowImpactsAndTheCurrentRecording) {
   EXPECT_EQ(QColor(ListPicture().pixel(165, 30)), QColor(178, 178, 142)) << "the current impact";
 }
 
+// An impact is G at either trigger position, in upper case only.
+TEST_F(ListPanel, ImpactColoursFollowTheTriggerLetters) {
+  for (int a = 0; a < 256; ++a) {
+    for (char second : {'_', 'G', 'g', 'A'}) {
+      RecordingEntry entry;
+      entry.name = "___-240301-100000-000001M.MOV";
+      entry.name[0] = static_cast<char>(a);
+      entry.name[1] = second;
+      const bool impact = a == 'G' || second == 'G';
+      EXPECT_EQ(CFileListCtrl::RowColour(entry, false), impact ? QColor(255, 255, 204) : QColor(Qt::white))
+          << a << " " << second;
+      EXPECT_EQ(CFileListCtrl::RowColour(entry, true), impact ? QColor(178, 178, 142) : QColor(178, 178, 178))
+          << a << " " << second;
+    }
+  }
+}
+
 TEST_F(ListPanel, SelectingTheCurrentRowAgainOpensNothing) {
   panel_.OpenSource(card_, SourceKind::kCard);
   Click(panel_.list()->viewport(), 25);
