@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QImage>
 #include <functional>
+#include <unordered_map>
 
 #include "library/FolderTree.h"
 
@@ -26,6 +28,10 @@ class CFolderTreeCtrl : public QAbstractScrollArea {
 
   // The badge for a trigger summary: the base and one overlay per bit.
   static QImage Badge(std::uint32_t summary);
+  // The badge as drawn beside an item (white transparent), composed on its
+  // first use and kept: it depends on the summary and the skin images alone.
+  const QImage& KeyedBadge(std::uint32_t summary);
+  std::size_t badges_built() const { return keyed_badges_.size(); }
   std::vector<const TreeItem*> VisibleItems() const { return {rows_.begin(), rows_.end()}; }
 
  protected:
@@ -40,6 +46,7 @@ class CFolderTreeCtrl : public QAbstractScrollArea {
   std::vector<TreeItem*> rows_;  // the visible items, top to bottom
   TreeItem* selected_ = nullptr;
   TreeItem* last_expanded_ = nullptr;
+  std::unordered_map<std::uint32_t, QImage> keyed_badges_;
 };
 
 }  // namespace library
