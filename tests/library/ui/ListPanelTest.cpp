@@ -170,7 +170,9 @@ TEST_F(ListPanel, EachBadgeKindIsBuiltOnceAndDrawnAsComposed) {
       const QImage want = CFolderTreeCtrl::Badge(rows[i]->data);
       const int y = static_cast<int>(i) * CFolderTreeCtrl::kRowHeight;
       bool found = false;
-      for (int x = 0; x + want.width() <= tree.width() && !found; ++x) found = tree.copy(x, y, want.width(), want.height()) == want;
+      for (int x = 0; x + want.width() <= tree.width() && !found; ++x) {
+        found = tree.copy(x, y, want.width(), want.height()) == want;
+      }
       EXPECT_TRUE(found) << rows[i]->text << " paint " << paint;
     }
     EXPECT_EQ(panel_.tree()->badges_built(), kinds.size()) << "paint " << paint;
