@@ -58,8 +58,6 @@ int Digits(std::string_view s, std::size_t p, std::size_t n) {
   return value;
 }
 
-bool IsOneOf(char c, std::string_view set) { return c != '\0' && set.find(c) != std::string_view::npos; }
-
 }  // namespace
 
 bool MatchesRecordingPattern(std::string_view name) { return MatchesNamePattern(name, RecordingPattern(), 0); }
@@ -87,46 +85,23 @@ bool HasMovExtension(std::string_view name) {
 }
 
 std::optional<TriggerCategory> CategoryOf(std::string_view name) {
-  if (At(name, 1) == 'G') return TriggerCategory::kParkingImpact;
-  switch (At(name, 0)) {
-    case 'A': return TriggerCategory::kContinuous;
-    case 'G': return TriggerCategory::kImpact;
-    case 'M': return TriggerCategory::kManual;
-    case 'P':
-    case 'T': return TriggerCategory::kParking;
-    default: return std::nullopt;
-  }
+  if (const TriggerRow* row = TriggerOf(name)) return row->category;
+  return std::nullopt;
 }
 
 std::string_view TriggerText(std::string_view name) {
-  if (name.size() < kNameLength) return {};
-  if (At(name, 1) == 'G') return viewer::UiText(141);
-  switch (At(name, 0)) {
-    case 'A': return viewer::UiText(26);
-    case 'G': return viewer::UiText(29);
-    case 'M': return viewer::UiText(27);
-    case 'P':
-    case 'T': return viewer::UiText(28);
-    default: return {};
-  }
+  const TriggerRow* row = TriggerOf(name);
+  if (name.size() < kNameLength || row == nullptr) return {};
+  return viewer::UiText(row->text);
 }
 
 unsigned TriggerBits(std::string_view name) {
-  if (At(name, 1) == 'G') return 0x10;
-  switch (At(name, 0)) {
-    case 'A': return 0x01;
-    case 'M': return 0x02;
-    case 'G': return 0x04;
-    case 'P':
-    case 'T': return 0x08;
-    default: return 0;
-  }
+  const TriggerRow* row = TriggerOf(name);
+  return row != nullptr ? row->bit : 0;
 }
 
 int TriggerCode(std::string_view name) {
-  const char first = At(name, 0);
-  if (At(name, 1) == 'G' || IsOneOf(first, "AGMPT")) return static_cast<unsigned char>(first);
-  return 0;
+  return TriggerOf(name) != nullptr ? static_cast<unsigned char>(name[0]) : 0;
 }
 
 platform::SystemTime TimeOfName(std::string_view name) {
@@ -161,13 +136,13 @@ std::string GroupOfFile(std::string_view name, GroupState& state) {
   const platform::SystemTime t = TimeOfName(name);
   const std::int64_t d = platform::CalendarSecondsBetween(state.last_time, t);
   state.last_time = t;
-  const bool parking = At(name, 1) == 'G' || IsOneOf(At(name, 0), "PT");
+  const TriggerRow* letter = TriggerRowOf(0, At(name, 0));
   bool starts_group;
   if (state.group_files >= 200) {
     starts_group = true;
   } else if (At(name, 2) == 'S') {
     starts_group = true;
-  } else if (At(name, 0) == 'T' && parking) {
+  } else if (letter != nullptr && letter->time_lapse) {
     starts_group = d < 892 || d > 908;
   } else {
     starts_group = d < 52 || d > 68;

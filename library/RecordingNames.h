@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "library/TriggerTable.h"
 #include "platform/LocalTime.h"
 
 namespace library {
@@ -13,8 +14,6 @@ namespace library {
 // The recorder's 29-character file names, TGS-YYMMDD-HHMMSS-NNNNNNC.EXT.
 inline constexpr std::size_t kNameLength = 29;
 inline constexpr std::size_t kBaseNameLength = 24;
-
-enum class TriggerCategory { kContinuous = 0, kImpact = 1, kManual = 2, kParking = 3, kParkingImpact = 4 };
 
 // Whole-name matches of the recorder's patterns (case-sensitive).
 bool MatchesRecordingPattern(std::string_view name);

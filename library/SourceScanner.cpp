@@ -22,6 +22,10 @@ void RecordingOrder(std::vector<T>& items, NameOf name_of) {
   std::stable_sort(middle, items.end(), by_sequence);
 }
 
+void PutInRecordingOrder(std::vector<platform::DirectoryEntry>& listing) {
+  RecordingOrder(listing, [](const platform::DirectoryEntry& e) -> std::string_view { return e.name; });
+}
+
 bool IsDots(const platform::DirectoryEntry& e) { return e.name == "." || e.name == ".."; }
 
 bool ByName(const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) { return a.name < b.name; }
@@ -107,7 +111,7 @@ std::optional<std::vector<platform::DirectoryEntry>> SourceScanner::List(const s
 std::optional<std::vector<platform::DirectoryEntry>> SourceScanner::ListInRecordingOrder(
     const std::filesystem::path& folder) {
   auto listing = List(folder);
-  if (listing) RecordingOrder(*listing, [](const platform::DirectoryEntry& e) -> std::string_view { return e.name; });
+  if (listing) PutInRecordingOrder(*listing);
   return listing;
 }
 
@@ -358,8 +362,11 @@ bool SourceScanner::ReloadSource() {
 
 void SourceScanner::Collect(const std::filesystem::path& folder, std::vector<RecordingEntry>& into, int* count,
                             int depth) {
-  const auto listing = ListInRecordingOrder(folder);
+  auto listing = List(folder);
   if (!listing) return;
+  // Subfolders in the tree's order (Normal before Parking), whatever order
+  // the file system lists them in; then the files in recording order.
+  std::stable_sort(listing->begin(), listing->end(), ByName);
   for (const auto& e : *listing) {
     if (!e.is_directory || IsDots(e) || depth > kMaxDepth) continue;
     std::vector<RecordingEntry> sub;
@@ -368,6 +375,7 @@ void SourceScanner::Collect(const std::filesystem::path& folder, std::vector<Rec
     if (own_count > 0) SortInRecordingOrder(sub);
     into.insert(into.end(), sub.begin(), sub.end());
   }
+  PutInRecordingOrder(*listing);
   for (const auto& e : *listing) {
     if (e.is_directory) continue;
     if (count != nullptr) ++*count;
@@ -409,10 +417,7 @@ std::string SourceScanner::ComputeFirmwareVersion() {
     if (!listing) continue;
     std::stable_sort(listing->begin(), listing->end(), ByName);
     for (const auto& e : *listing) {
-      const char first = e.name.empty() ? '\0' : e.name[0];
-      const bool triggered = (e.name.size() > 1 && e.name[1] == 'G') ||
-                             (first != '\0' && std::string_view("AGMPT").find(first) != std::string_view::npos);
-      if (e.is_directory || !HasMovExtension(e.name) || !triggered) continue;
+      if (e.is_directory || !HasMovExtension(e.name) || TriggerOf(e.name) == nullptr) continue;
       RecordingEntry entry;
       entry.path = (std::filesystem::path(p.path) / e.name).string();
       entry.name = e.name;

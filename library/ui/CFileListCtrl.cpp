@@ -40,7 +40,8 @@ void CFileListCtrl::ScrollToRow(int row) {
 }
 
 QColor CFileListCtrl::RowColour(const RecordingEntry& entry, bool current) {
-  const bool impact = (!entry.name.empty() && entry.name[0] == 'G') || (entry.name.size() > 1 && entry.name[1] == 'G');
+  const TriggerRow* trigger = TriggerOf(entry.name);
+  const bool impact = trigger != nullptr && trigger->impact;
   if (current) return impact ? QColor(178, 178, 142) : QColor(178, 178, 178);
   return impact ? QColor(255, 255, 204) : QColor(255, 255, 255);
 }

@@ -10,8 +10,6 @@ namespace library {
 namespace {
 
 constexpr int kCheckImage = 217;
-// Per filter toggle: its trigger category's label.
-constexpr int kFilterLabels[5] = {26, 29, 27, 28, 141};
 // Gaps between successive toggles in the two layouts.
 constexpr int kOneRowGaps[4] = {45, 45, 82, 45};
 
@@ -37,7 +35,7 @@ CFilerContainerDlg::CFilerContainerDlg(QWidget* parent, platform::MessageSink* o
       if (filters_[static_cast<std::size_t>(i)] != on) SetFilter(i, on);
     });
     toggles_[static_cast<std::size_t>(i)] = toggle;
-    labels_[static_cast<std::size_t>(i)] = new QLabel(viewer::UiQText(kFilterLabels[i]), this);
+    labels_[static_cast<std::size_t>(i)] = new QLabel(viewer::UiQText(TriggerRowOf(static_cast<TriggerCategory>(i)).text), this);
   }
   tree_->SetTree(&scanner_.tree());
   tree_->on_selection_changed = [this](TreeItem* item) { SelectItem(item); };

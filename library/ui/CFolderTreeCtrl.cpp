@@ -13,9 +13,17 @@ namespace library {
 namespace {
 
 constexpr int kFolderIcon = 3, kGroupIcon = 19, kBadgeBase = 319;
-// Trigger bit -> overlay image (0x01 has none: the base stands for it).
-constexpr std::pair<std::uint32_t, int> kOverlays[] = {{0x02, 316}, {0x04, 315}, {0x08, 318},
-                                                       {0x10, 317}, {0x20, 346}, {0x40, 347}};
+// Overlays of the two summary bits that no trigger letter gives.
+constexpr std::pair<std::uint32_t, int> kOtherOverlays[] = {{0x20, 346}, {0x40, 347}};
+
+// The overlay image of one summary bit; 0 when the base alone stands for it.
+int OverlayOf(std::uint32_t bit) {
+  if (const TriggerRow* row = TriggerRowOfBit(bit)) return row->badge_overlay;
+  for (const auto& [other, image] : kOtherOverlays) {
+    if (other == bit) return image;
+  }
+  return 0;
+}
 
 QImage WhiteKeyed(const QImage& source) { return viewer::CResourceImage::WithTransparent(source, qRgb(255, 255, 255)); }
 
@@ -72,12 +80,20 @@ QImage CFolderTreeCtrl::Badge(std::uint32_t summary) {
   QPainter p(&badge);
   const QImage& base = viewer::CResourceImage::Get(kBadgeBase);
   if (!base.isNull()) p.drawImage(0, 0, base);
-  for (const auto& [bit, image] : kOverlays) {
-    if ((summary & bit) && !viewer::CResourceImage::Get(image).isNull()) {
+  // Overlays in bit order: where two overlap, the higher bit's lies on top.
+  for (std::uint32_t bit = 0x01; bit <= 0x40; bit <<= 1) {
+    const int image = OverlayOf(bit);
+    if ((summary & bit) && image != 0 && !viewer::CResourceImage::Get(image).isNull()) {
       p.drawImage(0, 0, WhiteKeyed(viewer::CResourceImage::Get(image)));
     }
   }
   return badge;
+}
+
+const QImage& CFolderTreeCtrl::KeyedBadge(std::uint32_t summary) {
+  auto it = keyed_badges_.find(summary);
+  if (it == keyed_badges_.end()) it = keyed_badges_.emplace(summary, WhiteKeyed(Badge(summary))).first;
+  return it->second;
 }
 
 void CFolderTreeCtrl::paintEvent(QPaintEvent*) {
@@ -108,7 +124,7 @@ void CFolderTreeCtrl::paintEvent(QPaintEvent*) {
     p.drawText(QRect(text_x, y, viewport()->width() - text_x, kRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
                QString::fromStdString(item->text));
     if (level > 0 && item->data != 0) {
-      p.drawImage(text_x + text_width + 4, y, WhiteKeyed(Badge(item->data)));
+      p.drawImage(text_x + text_width + 4, y, KeyedBadge(item->data));
     }
   }
   surface.Finish(viewport());

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QImage>
 #include <functional>
+#include <unordered_map>
 
 #include "library/FolderTree.h"
 
@@ -25,6 +27,10 @@ class CFolderTreeCtrl : public QAbstractScrollArea {
 
   // The badge for a trigger summary: the base and one overlay per bit.
   static QImage Badge(std::uint32_t summary);
+  // The badge as drawn beside an item (white transparent), composed on its
+  // first use and kept: it depends on the summary and the skin images alone.
+  const QImage& KeyedBadge(std::uint32_t summary);
+  std::size_t badges_built() const { return keyed_badges_.size(); }
   std::vector<const TreeItem*> VisibleItems() const { return {rows_.begin(), rows_.end()}; }
 
  protected:
@@ -38,6 +44,7 @@ class CFolderTreeCtrl : public QAbstractScrollArea {
   FolderTree* tree_ = nullptr;
   std::vector<TreeItem*> rows_;  // the visible items, top to bottom
   TreeItem* selected_ = nullptr;
+  std::unordered_map<std::uint32_t, QImage> keyed_badges_;
 };
 
 }  // namespace library

@@ -123,6 +123,21 @@ TEST_F(Scanning, CardWithoutDataStillListsButHasNoFirmwareVersion) {
   EXPECT_EQ(scanner_.firmware_version(), "");
 }
 
+TEST_F(Scanning, FirmwareVersionIsReadFromTheNewestFileWithATrigger) {
+  StandardCard();
+  Recording("Parking", "_G_-240302-210000-000008");
+  // Newer, but without a trigger letter: never asked for the version.
+  testfiles::WriteStubRecording(card_ / "Parking/Main" / "p__-240302-220000-000009M.MOV");
+  testfiles::WriteStubRecording(card_ / "Parking/Main" / "_g_-240302-230000-000010M.MOV");
+  std::vector<std::string> read;
+  scanner_.set_header_reader([&](const fs::path& video, recording::SensorDataHeader*) {
+    read.push_back(video.filename().string());
+    return false;
+  });
+  scanner_.OpenSource(card_, SourceKind::kCard);
+  EXPECT_EQ(read, (std::vector<std::string>{"_G_-240302-210000-000008M.MOV"}));
+}
+
 TEST_F(Scanning, CopiedCardAsFolderShowsTopFoldersWithoutGroups) {
   StandardCard();
   scanner_.OpenSource(card_, SourceKind::kFolder);
@@ -134,6 +149,28 @@ TEST_F(Scanning, CopiedCardAsFolderShowsTopFoldersWithoutGroups) {
   scanner_.SelectItem(top->children[0].get());
   EXPECT_EQ(Texts(top->children[0].get()).size(), 3u);
   EXPECT_EQ(scanner_.CollectAllRecordings().size(), 7u);
+}
+
+// The delete, back-up and join dialogs list every recording in the tree's
+// order, whatever order the folders come in from the file system.
+TEST_F(Scanning, AllRecordingsFollowTheTreeNotTheDirectoryOrder) {
+  StandardCard();
+  Recording("Normal", "A__-240303-090000-000009");
+  testfiles::WriteStubRecording(card_ / "Normal/Events/b" / "G__-240303-100000-000010M.MOV");
+  testfiles::WriteStubRecording(card_ / "Normal/Events/a" / "G__-240303-110000-000011M.MOV");
+  fake_.reverse_listings = true;
+  const std::vector<std::string> want = {
+      "G__-240303-110000-000011", "G__-240303-100000-000010",  // Normal/Events/a, then b
+      "A__-240301-100000-000001", "A__-240301-100100-000002", "G__-240301-100200-000003",
+      "A__-240301-120000-000004", "M__-240302-090000-000005", "A__-240303-090000-000009",  // Normal/Main
+      "P__-240302-200000-000006", "T__-240302-201500-000007"};                              // Parking/Main
+  for (SourceKind kind : {SourceKind::kCard, SourceKind::kFolder}) {
+    scanner_.OpenSource(card_, kind);
+    if (kind == SourceKind::kCard) {
+      ASSERT_EQ(Texts(nullptr), (std::vector<std::string>{"Normal", "Parking"}));
+    }
+    EXPECT_EQ(Names(scanner_.CollectAllRecordings()), want) << static_cast<int>(kind);
+  }
 }
 
 TEST_F(Scanning, SingleFileSource) {

@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -61,7 +62,12 @@ std::unique_ptr<platform::OutputFile> FakeFileSystem::CreateOutputFile(const std
 
 std::optional<std::vector<platform::DirectoryEntry>> FakeFileSystem::ListDirectory(const std::filesystem::path& folder) {
   if (unlistable.count(folder.lexically_normal())) return std::nullopt;
-  return platform::FileSystem::ListDirectory(folder);
+  auto listing = platform::FileSystem::ListDirectory(folder);
+  if (listing && reverse_listings) {
+    std::sort(listing->begin(), listing->end(),
+              [](const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) { return a.name > b.name; });
+  }
+  return listing;
 }
 
 bool FakeFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -18,6 +18,9 @@ namespace testfiles {
 class FakeFileSystem : public platform::FileSystem {
  public:
   std::set<std::filesystem::path> unlistable;
+  // Folders list their entries in reverse name order (a directory order that
+  // is not the name order, as on FAT after deletions).
+  bool reverse_listings = false;
   std::set<std::filesystem::path> unrenamable;  // sources that fail to rename
   // Any other rename to fail, decided by its two names.
   std::function<bool(const std::filesystem::path& from, const std::filesystem::path& to)> rename_fails;

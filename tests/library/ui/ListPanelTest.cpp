@@ -89,6 +89,23 @@ TEST_F(ListPanel, RowColoursShowImpactsAndTheCurrentRecording) {
   EXPECT_EQ(QColor(ListPicture().pixel(165, 30)), QColor(178, 178, 142)) << "the current impact";
 }
 
+// An impact is G at either trigger position, in upper case only.
+TEST_F(ListPanel, ImpactColoursFollowTheTriggerLetters) {
+  for (int a = 0; a < 256; ++a) {
+    for (char second : {'_', 'G', 'g', 'A'}) {
+      RecordingEntry entry;
+      entry.name = "___-240301-100000-000001M.MOV";
+      entry.name[0] = static_cast<char>(a);
+      entry.name[1] = second;
+      const bool impact = a == 'G' || second == 'G';
+      EXPECT_EQ(CFileListCtrl::RowColour(entry, false), impact ? QColor(255, 255, 204) : QColor(Qt::white))
+          << a << " " << second;
+      EXPECT_EQ(CFileListCtrl::RowColour(entry, true), impact ? QColor(178, 178, 142) : QColor(178, 178, 178))
+          << a << " " << second;
+    }
+  }
+}
+
 TEST_F(ListPanel, SelectingTheCurrentRowAgainOpensNothing) {
   panel_.OpenSource(card_, SourceKind::kCard);
   Click(panel_.list()->viewport(), 25);
@@ -125,6 +142,42 @@ TEST_F(ListPanel, BadgesComposeTheTriggersAndTopItemsHaveNone) {
     }
   }
   EXPECT_EQ(coloured, 0) << "a top-level item is never badged";
+}
+
+// Each kind of badge is composed once, and every row of that kind shows the
+// same pixels as a fresh composition, on every paint.
+TEST_F(ListPanel, EachBadgeKindIsBuiltOnceAndDrawnAsComposed) {
+  const fs::path card = dir_ / "kinds";
+  // One group per kind: an hour between groups, a minute within one.
+  for (const char* base : {"A__-240301-100000-000001", "G__-240301-110000-000002", "M__-240301-110100-000003",
+                           "AG_-240301-120000-000004", "A__-240301-130000-000005", "T__-240301-140000-000006",
+                           "PG_-240301-140100-000007"}) {
+    testfiles::WriteStubRecording(card / "Normal/Main" / (std::string(base) + "M.MOV"));
+  }
+  testfiles::WriteStubRecording(card / "Parking/Main" / "P__-240301-200000-000008M.MOV");
+  panel_.OpenSource(card, SourceKind::kCard);
+  panel_.tree()->Select(panel_.scanner().tree().top()[0].get());  // no badged row drawn as selected
+  const auto rows = panel_.tree()->VisibleItems();
+  std::set<std::uint32_t> kinds;
+  for (const TreeItem* item : rows) {
+    if (item->parent != nullptr) kinds.insert(item->data);
+  }
+  ASSERT_EQ(kinds, (std::set<std::uint32_t>{0x01, 0x04 | 0x02, 0x10, 0x08 | 0x10, 0x08}));
+
+  for (int paint = 0; paint < 3; ++paint) {
+    const QImage tree = panel_.tree()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i]->parent == nullptr) continue;
+      const QImage want = CFolderTreeCtrl::Badge(rows[i]->data);
+      const int y = static_cast<int>(i) * CFolderTreeCtrl::kRowHeight;
+      bool found = false;
+      for (int x = 0; x + want.width() <= tree.width() && !found; ++x) {
+        found = tree.copy(x, y, want.width(), want.height()) == want;
+      }
+      EXPECT_TRUE(found) << rows[i]->text << " paint " << paint;
+    }
+    EXPECT_EQ(panel_.tree()->badges_built(), kinds.size()) << "paint " << paint;
+  }
 }
 
 TEST_F(ListPanel, TreeRowsHoldTheirBadgeAndAClickHitsTheRowDrawnThere) {
