@@ -75,7 +75,7 @@ void CFolderTreeCtrl::Expand(TreeItem* item) {
 
 void CFolderTreeCtrl::Collapse(TreeItem* item) {
   if (selected_ != item && IsWithin(selected_, item)) {
-    Select(item);  // its owner lists it, which expands it again
+    Select(item);  // reported as a click is; listing the item expands it again
   }
   item->expanded = false;
   Rebuild();
