@@ -1,19 +1,21 @@
 #pragma once
 
-#include <QAbstractScrollArea>
 #include <functional>
 #include <vector>
 
 #include "library/RecordingEntry.h"
 #include "platform/MessageSink.h"
+#include "viewer/skin/CRowScrollArea.h"
 
 namespace library {
 
 inline constexpr std::uint32_t kMessageListDoubleClick = 0x8385;
 
 // The recording list: 20-pixel rows drawn by itself, one per shown entry,
-// the row of the recording that plays drawn as current.
-class CFileListCtrl : public QAbstractScrollArea {
+// the row of the recording that plays drawn as current. A click or a key that
+// moves to another row hands that row to on_row_selected; the row becomes
+// current when the owner says so.
+class CFileListCtrl : public viewer::CRowScrollArea {
  public:
   static constexpr int kRowHeight = 20;
   CFileListCtrl(QWidget* parent, platform::MessageSink* parent_sink);
@@ -26,7 +28,6 @@ class CFileListCtrl : public QAbstractScrollArea {
     viewport()->update();
   }
   int current_row() const { return current_; }
-  void ScrollToRow(int row);
   // Handed the row the user selected (the main window decides what happens).
   std::function<void(int row)> on_row_selected;
 
@@ -34,14 +35,14 @@ class CFileListCtrl : public QAbstractScrollArea {
   static QColor RowColour(const RecordingEntry& entry, bool current);
 
  protected:
-  void paintEvent(QPaintEvent*) override;
+  int RowCount() const override { return static_cast<int>(shown_.size()); }
+  void DrawRow(QPainter& painter, int row, const QRect& rect) override;
+  int KeyRow() const override { return current_; }
+  void MoveToRow(int row) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
-  void resizeEvent(QResizeEvent*) override;
 
  private:
-  int RowAt(int y) const;
-  void UpdateScroll();
   platform::MessageSink* const parent_sink_;
   std::vector<RecordingEntry> shown_;
   int current_ = -1;
