@@ -4,7 +4,9 @@
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
+#include <vector>
 
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CResourceImage.h"
@@ -128,6 +130,36 @@ TEST(SkinProgressBar, EmptyRangeIsAllWhiteAtZeroPercent) {
   }
   EXPECT_GT(white_on_blue, 5) << "the text is white over the done part";
   EXPECT_GT(blue_on_white, 5) << "and blue over the rest";
+}
+
+// The box around the pixels that are not white.
+QRect InkBox(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (QColor(image.pixel(x, y)) != QColor(Qt::white)) box |= QRect(x, y, 1, 1);
+    }
+  }
+  return box;
+}
+
+TEST(SkinProgressBar, DrawsItsTextInTheUiFontOutsideSkinnedWindows) {
+  QWidget plain;  // a window that sets no font of its own
+  CSkinProgressBarCtrl bar(&plain);
+  bar.resize(300, 22);
+  bar.SetRange(0, 100);
+  bar.SetPos(0);
+  QImage expected(bar.size(), QImage::Format_RGB32);
+  expected.fill(Qt::white);
+  {
+    QPainter p(&expected);
+    p.setFont(UiFonts::Shared().font(UiFontSize::k10));
+    p.setPen(QColor(0, 0, 255));
+    p.drawText(QRect(100, 0, 100, 22), Qt::AlignCenter, "0 %");
+  }
+  const QRect ink = InkBox(bar.grab().toImage());
+  ASSERT_FALSE(ink.isEmpty());
+  EXPECT_EQ(ink, InkBox(expected)) << "the text has the UI font's extent";
 }
 
 TEST(SkinSlider, ValuesAndPixelsMapForLargeRangesAndNonZeroMinimums) {
