@@ -236,6 +236,38 @@ TEST(MessageBoxes, EnterAndEscapeDoNothing) {
   EXPECT_FALSE(box.isVisible());
 }
 
+void PressAtFocus(Qt::Key key) {
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QTest::keyClick(focus, key);
+}
+
+TEST(MessageBoxes, KeysAtTheFocusedControlNeverEndTheBoxButSpaceOnAButtonDoes) {
+  CMsgDlg box(nullptr, "続行しますか？", "確認", CMsgDlg::kOkCancel);
+  box.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  EXPECT_EQ(QApplication::focusWidget(), box.message()) << "the content has the first focus";
+  PressAtFocus(Qt::Key_Space);
+  EXPECT_TRUE(box.isVisible()) << "Space on the content is no Cancel";
+  // The tab order runs over the message and the two buttons, never the close button.
+  std::vector<QWidget*> order;
+  for (int i = 0; i < 3; ++i) {
+    PressAtFocus(Qt::Key_Tab);
+    order.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(order, (std::vector<QWidget*>{box.ok(), box.cancel(), box.message()}));
+  PressAtFocus(Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), box.ok());
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+    PressAtFocus(key);
+    EXPECT_TRUE(box.isVisible()) << key;
+    EXPECT_EQ(box.result(), 0) << key;
+  }
+  PressAtFocus(Qt::Key_Space);
+  EXPECT_FALSE(box.isVisible()) << "Space on the focused OK acts";
+  EXPECT_EQ(box.result(), QDialog::Accepted);
+}
+
 TEST(MessageBoxes, ShowRunsThroughTheRunner) {
   QString seen;
   CMsgBox::SetRunner([&](CMsgDlg& d) {
