@@ -16,6 +16,9 @@ namespace {
 constexpr int kCloseImage = 352;
 const QColor kTitleGrey = ColorFromRef(0x808080);  // the stock grey brush
 
+// Keys that a dialog or a button takes as "done" or "cancel".
+bool IsClosingKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape; }
+
 }  // namespace
 
 CSkinDialog::CSkinDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
@@ -70,6 +73,9 @@ void CSkinDialog::showEvent(QShowEvent* event) {
     button->setAutoDefault(false);
     button->setDefault(false);
   }
+  // A platform theme may also press buttons with Return (its "button press
+  // keys"): the dialog drops Return before a button sees it.
+  for (QAbstractButton* button : findChildren<QAbstractButton*>()) button->installEventFilter(this);
   QWidget* focus = focusWidget();
   if (focus == nullptr || qobject_cast<QAbstractButton*>(focus) != nullptr) {
     // The first control in the tab order that is not a button.
@@ -84,19 +90,24 @@ void CSkinDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
+bool CSkinDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Escape passes: a button only uses it to let go of a press.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 void CSkinDialog::keyPressEvent(QKeyEvent* event) {
   // Return and Escape reach here from every control that does not use them
-  // (buttons included, see showEvent) and would close the dialog; every
+  // and would close the dialog; every
   // other key goes on to the focused control (the path fields need typing).
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QDialog::keyPressEvent(event);
+  if (IsClosingKey(event->key())) {
+    event->accept();
+    return;
   }
+  QDialog::keyPressEvent(event);
 }
 
 }  // namespace viewer

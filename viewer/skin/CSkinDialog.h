@@ -25,6 +25,7 @@ class CSkinDialog : public QDialog {
   void mouseReleaseEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
   void showEvent(QShowEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Paints the client area below the title band (white by default).
   virtual void PaintClient(QPainter& painter);
 
