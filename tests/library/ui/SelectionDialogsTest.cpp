@@ -102,6 +102,7 @@ TEST_F(Dialogs, SourceDialogTakesTypingAndTabButNoKeyClosesIt) {
   viewer::WriteFolderIni("SOURCE", "SELECT", "FOLDER");
   CSourceOpenDlg dialog(nullptr);
   dialog.show();
+  dialog.activateWindow();  // no window manager needed
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   ASSERT_EQ(QApplication::focusWidget(), dialog.folder_field()) << "the chosen source's value has the first focus";
   PressAtFocus(Qt::Key_End);
@@ -226,6 +227,7 @@ TEST_F(Dialogs, DeleteIsConfirmedOnlyByClickOrSpaceOnTheFocusedButton) {
   dialog.ToggleRow(1);
   ASSERT_TRUE(dialog.ok()->isEnabled());
   dialog.show();
+  dialog.activateWindow();  // no window manager needed
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   EXPECT_EQ(QApplication::focusWidget(), dialog.list()) << "the list has the first focus";
   for (int i = 0; i < 8 && QApplication::focusWidget() != dialog.ok(); ++i) PressAtFocus(Qt::Key_Tab);

@@ -245,6 +245,7 @@ void PressAtFocus(Qt::Key key) {
 TEST(MessageBoxes, KeysAtTheFocusedControlNeverEndTheBoxButSpaceOnAButtonDoes) {
   CMsgDlg box(nullptr, "続行しますか？", "確認", CMsgDlg::kOkCancel);
   box.show();
+  box.activateWindow();  // no window manager needed
   ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
   EXPECT_EQ(QApplication::focusWidget(), box.message()) << "the content has the first focus";
   PressAtFocus(Qt::Key_Space);
