@@ -16,9 +16,6 @@ namespace {
 constexpr int kCloseImage = 352;
 const QColor kTitleGrey = ColorFromRef(0x808080);  // the stock grey brush
 
-// Keys that a dialog or a button takes as "done" or "cancel".
-bool IsClosingKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape; }
-
 }  // namespace
 
 CSkinDialog::CSkinDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
@@ -101,13 +98,17 @@ bool CSkinDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void CSkinDialog::keyPressEvent(QKeyEvent* event) {
   // Return and Escape reach here from every control that does not use them
-  // and would close the dialog; every
-  // other key goes on to the focused control (the path fields need typing).
-  if (IsClosingKey(event->key())) {
-    event->accept();
-    return;
+  // and would close the dialog; every other key goes on to the focused
+  // control (the path fields need typing).
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      event->accept();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
   }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace viewer
