@@ -112,13 +112,17 @@ int main(int argc, char** argv) {
   library::CFilerContainerDlg panel(nullptr, nullptr, nullptr);
   panel.resize(460, 420);
   panel.ArrangeSideBySide(QRect(0, 0, 460, 420));
-  panel.OpenSource(card, library::SourceKind::kFolder);
+  // Opened as a card, as the program opens one, so that the groups carry their trigger badges.
+  panel.OpenSource(card, library::SourceKind::kCard);
   for (library::TreeItem* item = panel.tree()->selected(); item != nullptr && !item->children.empty();) {
     item = item->children.front().get();
     panel.tree()->Select(item);
   }
   panel.SelectRow(2);
   ok &= Save(panel, out / "recording-list.png");
+  panel.resize(240, 633);
+  panel.ArrangeStacked(QRect(0, 0, 240, 633));
+  ok &= Save(panel, out / "recording-list-stacked.png");
 
   library::CSourceOpenDlg source(nullptr);
   ok &= Save(source, out / "source-dialog.png");

@@ -12,6 +12,8 @@ namespace {
 constexpr int kCheckImage = 217;
 // Gaps between successive toggles in the two layouts.
 constexpr int kOneRowGaps[4] = {45, 45, 82, 45};
+// A row of toggles: the 12-pixel box centred, the label beside it.
+constexpr int kFilterRowHeight = 16;
 
 }  // namespace
 
@@ -36,6 +38,7 @@ CFilerContainerDlg::CFilerContainerDlg(QWidget* parent, platform::MessageSink* o
     });
     toggles_[static_cast<std::size_t>(i)] = toggle;
     labels_[static_cast<std::size_t>(i)] = new QLabel(viewer::UiQText(TriggerRowOf(static_cast<TriggerCategory>(i)).text), this);
+    labels_[static_cast<std::size_t>(i)]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   }
   tree_->SetTree(&scanner_.tree());
   tree_->on_selection_changed = [this](TreeItem* item) { SelectItem(item); };
@@ -120,6 +123,7 @@ void CFilerContainerDlg::ShowControls(bool visible) {
 }
 
 void CFilerContainerDlg::ArrangeSideBySide(const QRect& c) {
+  client_ = c;
   tree_->setGeometry(c.x() + 4, c.y() + 26, 217, c.height() - 30);
   list_->setGeometry(c.x() + 224, c.y() + 26, 224, c.height() - 30);
   ShowControls(!collapsed_);
@@ -128,6 +132,7 @@ void CFilerContainerDlg::ArrangeSideBySide(const QRect& c) {
 }
 
 void CFilerContainerDlg::ArrangeStacked(const QRect& c) {
+  client_ = c;
   tree_->setGeometry(c.x() + 4, c.y() + 24, c.width() - 8, 284);
   list_->setGeometry(c.x() + 4, c.y() + 342, c.width() - 8, c.height() - 346);
   ShowControls(!collapsed_);
@@ -136,15 +141,19 @@ void CFilerContainerDlg::ArrangeStacked(const QRect& c) {
 }
 
 void CFilerContainerDlg::Layout(int mode) {
-  int x = 6, y = 6;
+  // Side by side, one row in the band above the tree and the list. Stacked,
+  // the band above the tree holds one row only, so both rows go in the band
+  // between the tree and the list, where they cover neither.
+  const int first_row = mode == 0 ? client_.y() + 4 : tree_->geometry().bottom() + 2;
+  int x = client_.x() + 6, row_top = first_row;
   for (int i = 0; i < 5; ++i) {
     if (mode == 1 && i == 3) {  // a second row for the parking filters
-      x = 6;
-      y += 16;
+      x = client_.x() + 6;
+      row_top += kFilterRowHeight;
     }
-    toggles_[static_cast<std::size_t>(i)]->move(x, y);
-    labels_[static_cast<std::size_t>(i)]->move(x + 14, y - 2);
-    labels_[static_cast<std::size_t>(i)]->adjustSize();
+    toggles_[static_cast<std::size_t>(i)]->move(x, row_top + 2);
+    QLabel* label = labels_[static_cast<std::size_t>(i)];
+    label->setGeometry(x + 14, row_top, label->sizeHint().width(), kFilterRowHeight);
     if (i < 4) x += mode == 0 ? kOneRowGaps[i] : (i % 3 == 0 ? 82 : 70);
   }
 }

@@ -38,6 +38,8 @@ class CFilerContainerDlg : public QWidget {
 
   void ArrangeSideBySide(const QRect& client);
   void ArrangeStacked(const QRect& client);
+  // Places the filter toggles and their labels within the client rectangle
+  // of the last arrangement: mode 0 side by side, 1 stacked.
   void Layout(int mode);
   void set_collapsed(bool collapsed) { collapsed_ = collapsed; }
 
@@ -65,6 +67,7 @@ class CFilerContainerDlg : public QWidget {
   std::array<viewer::CSkinButton*, 5> toggles_{};
   std::array<QLabel*, 5> labels_{};
   std::array<bool, 5> filters_{true, true, true, true, true};
+  QRect client_;  // of the last arrangement
   bool collapsed_ = false;
   bool reopen_ = false;
 };

@@ -78,6 +78,9 @@ CSourceOpenDlg::CSourceOpenDlg(QWidget* parent) : CSkinDialog(parent), file_runn
   file_->setText(Setting(viewer::kKeyFile));
   const QString select = Setting(viewer::kKeySelect);
   Choose(select == "FOLDER" ? SourceKind::kFolder : select == "FILE" ? SourceKind::kFile : SourceKind::kCard);
+  // The first focus: the value of the chosen source, ready for typing.
+  QWidget* const values[] = {drives_, folder_, file_};
+  values[static_cast<std::size_t>(kind_) - 1]->setFocus();
   if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
   }

@@ -41,6 +41,9 @@ CMsgDlg::CMsgDlg(QWidget* owner, const QString& text, const QString& caption, Ty
   message_->setObjectName("1009");
   message_->setFont(font);
   message_->setGeometry(40, 30, text_width + 1, text_height);
+  // The message takes the first focus, so that no key reaches a button
+  // before the user has moved to it.
+  message_->setFocusPolicy(Qt::StrongFocus);
   ok_ = new QPushButton("OK", this);
   ok_->setFont(font);
   ok_->setGeometry(width - kButtonStep, height - 45, kButtonWidth, kButtonHeight);

@@ -9,7 +9,10 @@
 namespace viewer {
 CSkinButton::CSkinButton(QWidget* parent, const QSize& size, int image_number, const QString& tooltip)
     : QAbstractButton(parent) {
-  setFixedSize(size);
+  // The size is where the owner starts; its geometry may change it (the
+  // option buttons of a dialog are wider than their text). Layouts keep it.
+  resize(size);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   setMouseTracking(true);
   if (!tooltip.isEmpty()) setToolTip(tooltip);
   SetImage(image_number);

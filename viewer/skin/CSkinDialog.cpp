@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 
 #include "viewer/skin/COffScreenDC.h"
 #include "viewer/skin/CSkinButton.h"
@@ -20,6 +21,7 @@ const QColor kTitleGrey = ColorFromRef(0x808080);  // the stock grey brush
 CSkinDialog::CSkinDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setFont(UiFonts::Shared().font(UiFontSize::k10));
   close_ = new CSkinButton(this, QSize(13, 12), kCloseImage);
+  close_->setFocusPolicy(Qt::NoFocus);  // a mouse target only: Space must never reach it
   connect(close_, &QAbstractButton::clicked, this, &QDialog::reject);
 }
 
@@ -60,9 +62,44 @@ void CSkinDialog::mouseReleaseEvent(QMouseEvent*) {
   dragging_ = false;
 }
 
+void CSkinDialog::showEvent(QShowEvent* event) {
+  // A push button in a dialog clicks itself on Return while it has the focus
+  // ("auto default"), and the dialog clicks its default button on Return;
+  // neither may happen here.
+  for (QPushButton* button : findChildren<QPushButton*>()) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+  // A platform theme may also press buttons with Return (its "button press
+  // keys"): the dialog drops Return before a button sees it.
+  for (QAbstractButton* button : findChildren<QAbstractButton*>()) button->installEventFilter(this);
+  QWidget* focus = focusWidget();
+  if (focus == nullptr || qobject_cast<QAbstractButton*>(focus) != nullptr) {
+    // The first control in the tab order that is not a button.
+    for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+      if (w->window() == this && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this) &&
+          qobject_cast<QAbstractButton*>(w) == nullptr) {
+        w->setFocus(Qt::TabFocusReason);
+        break;
+      }
+    }
+  }
+  QDialog::showEvent(event);
+}
+
+bool CSkinDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Escape passes: a button only uses it to let go of a press.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 void CSkinDialog::keyPressEvent(QKeyEvent* event) {
-  // Enter and Escape would close the dialog; every other key goes on to the
-  // focused control (the path fields need typing).
+  // Return and Escape reach here from every control that does not use them
+  // and would close the dialog; every other key goes on to the focused
+  // control (the path fields need typing).
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -8,8 +8,9 @@ class CSkinButton;
 
 // The base of the program's dialogs: no system border, a 20-pixel grey
 // title band with the window text, a close button at the top right, moved
-// by dragging the title band. Enter and Escape do not close it; only its
-// buttons do.
+// by dragging the title band. Keys never end it: Return and Escape do
+// nothing anywhere in it, and a button acts only on a click or on Space while
+// it has the focus. The first focus goes to the content, never to a button.
 class CSkinDialog : public QDialog {
  public:
   static constexpr int kTitleHeight = 20;
@@ -23,6 +24,8 @@ class CSkinDialog : public QDialog {
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
   void keyPressEvent(QKeyEvent*) override;
+  void showEvent(QShowEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Paints the client area below the title band (white by default).
   virtual void PaintClient(QPainter& painter);
 

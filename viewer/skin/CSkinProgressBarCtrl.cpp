@@ -5,10 +5,15 @@
 
 #include "viewer/skin/COffScreenDC.h"
 #include "viewer/skin/ColorRef.h"
+#include "viewer/skin/UiFonts.h"
 
 namespace viewer {
 
-CSkinProgressBarCtrl::CSkinProgressBarCtrl(QWidget* parent) : QWidget(parent) { setFixedHeight(22); }
+CSkinProgressBarCtrl::CSkinProgressBarCtrl(QWidget* parent) : QWidget(parent) {
+  setFixedHeight(22);
+  // Its own font, not the parent's: the bar also sits in windows that are not skinned.
+  setFont(UiFonts::Shared().font(UiFontSize::k10));
+}
 
 void CSkinProgressBarCtrl::SetRange(int min, int max) {
   min_ = min;

@@ -76,6 +76,63 @@ TEST_F(ListPanel, FiltersEmptyTheListAndOneBackOnSelectsRowZero) {
   EXPECT_EQ(panel_.list()->rows()[0].name.substr(0, 3), "G__");
 }
 
+TEST_F(ListPanel, FilterTogglesStayClearOfTreeAndListInBothArrangements) {
+  panel_.OpenSource(card_, SourceKind::kCard);
+  const struct {
+    const char* name;
+    QSize size;
+    bool stacked;
+    std::vector<std::vector<int>> rows;  // gaps between successive toggles, per row
+  } arrangements[] = {{"side by side", QSize(460, 600), false, {{45, 45, 82, 45}}},
+                      {"stacked", QSize(240, 633), true, {{82, 70}, {82}}}};
+  for (const auto& a : arrangements) {
+    panel_.resize(a.size);
+    const QRect client(QPoint(0, 0), a.size);
+    if (a.stacked) {
+      panel_.ArrangeStacked(client);
+    } else {
+      panel_.ArrangeSideBySide(client);
+    }
+    const QRect tree = panel_.tree()->geometry(), list = panel_.list()->geometry();
+    EXPECT_FALSE(tree.intersects(list)) << a.name;
+    std::vector<QRect> covered;  // each toggle with its label
+    for (int i = 0; i < 5; ++i) {
+      const QWidget* toggle = panel_.filter_toggle(i);
+      EXPECT_EQ(toggle->size(), QSize(12, 12)) << a.name << " " << i;
+      covered.push_back(toggle->geometry());
+      const QWidget* label = toggle->parentWidget()->childAt(toggle->geometry().center() + QPoint(16, 0));
+      ASSERT_NE(label, nullptr) << a.name << ": no label beside toggle " << i;
+      covered.push_back(label->geometry());
+    }
+    for (const QRect& r : covered) {
+      EXPECT_TRUE(client.contains(r)) << a.name << " " << r.x() << "," << r.y();
+      EXPECT_FALSE(r.intersects(tree)) << a.name << " " << r.x() << "," << r.y();
+      EXPECT_FALSE(r.intersects(list)) << a.name << " " << r.x() << "," << r.y();
+    }
+    int i = 0;
+    for (const auto& gaps : a.rows) {
+      const int y = panel_.filter_toggle(i)->y();
+      for (int gap : gaps) {
+        EXPECT_EQ(panel_.filter_toggle(i + 1)->x() - panel_.filter_toggle(i)->x(), gap) << a.name << " " << i;
+        EXPECT_EQ(panel_.filter_toggle(i + 1)->y(), y) << a.name << " " << i;
+        ++i;
+      }
+      ++i;
+    }
+    // Nothing is drawn over the tree's first item: the panel's picture
+    // there is the tree's own.
+    QWidget* viewport = panel_.tree()->viewport();
+    const QImage own = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage whole = panel_.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QPoint origin = viewport->mapTo(&panel_, QPoint(0, 0));
+    int differing = 0;
+    for (int y = 0; y < CFolderTreeCtrl::kRowHeight; ++y) {
+      for (int x = 0; x < own.width(); ++x) differing += own.pixel(x, y) != whole.pixel(origin + QPoint(x, y));
+    }
+    EXPECT_EQ(differing, 0) << a.name << ": the first tree item is covered";
+  }
+}
+
 TEST_F(ListPanel, RowColoursShowImpactsAndTheCurrentRecording) {
   panel_.OpenSource(card_, SourceKind::kCard);
   Click(panel_.list()->viewport(), 5);  // row 0, continuous, becomes current

@@ -93,6 +93,75 @@ TEST_F(Dialogs, SourceDialogBrowsing) {
   EXPECT_EQ(Source("FILE"), "/x/A__-240301-101500-000101M.MOV");
 }
 
+void PressAtFocus(Qt::Key key) {
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QTest::keyClick(focus, key);
+}
+
+TEST_F(Dialogs, SourceDialogTakesTypingAndTabButNoKeyClosesIt) {
+  viewer::WriteFolderIni("SOURCE", "FOLDER", "/videos");
+  viewer::WriteFolderIni("SOURCE", "SELECT", "FOLDER");
+  CSourceOpenDlg dialog(nullptr);
+  dialog.show();
+  dialog.activateWindow();  // no window manager needed
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  ASSERT_EQ(QApplication::focusWidget(), dialog.folder_field()) << "the chosen source's value has the first focus";
+  PressAtFocus(Qt::Key_End);
+  QTest::keyClicks(QApplication::focusWidget(), "/2024");
+  EXPECT_EQ(dialog.folder_field()->text(), "/videos/2024");
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+    PressAtFocus(key);
+    EXPECT_TRUE(dialog.isVisible()) << key;
+  }
+  EXPECT_EQ(dialog.result(), 0);
+  EXPECT_EQ(Source("FOLDER"), "/videos") << "nothing was written";
+  PressAtFocus(Qt::Key_Tab);
+  QTest::keyClicks(QApplication::focusWidget(), "/x/A.MOV");
+  EXPECT_EQ(dialog.file_field()->text(), "/x/A.MOV") << "Tab moves on to the file field";
+  // A round of the tab order never lands on the hidden-looking close button.
+  for (int i = 0; i < 12; ++i) {
+    PressAtFocus(Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), dialog.close_button());
+  }
+  EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(Dialogs, OptionButtonsFillTheirRectanglesAndTakeClicksPastTheirLabel) {
+  fake_.removable = {"/media/card1"};
+  viewer::WriteFolderIni("SOURCE", "FOLDER", "/videos");
+  viewer::WriteFolderIni("SOURCE", "FILE", "/x/A__-240301-101500-000101M.MOV");
+  viewer::WriteFolderIni("SOURCE", "SELECT", "FOLDER");
+  CSourceOpenDlg dialog(nullptr);
+  const struct {
+    const char* name;
+    SourceKind kind;
+    QRect box;
+  } rows[] = {{"card", SourceKind::kCard, QRect(30, 50, 120, 26)},
+              {"folder", SourceKind::kFolder, QRect(30, 100, 120, 26)},
+              {"file", SourceKind::kFile, QRect(30, 150, 120, 26)}};
+  for (const auto& row : rows) {
+    viewer::CSkinCheckButton* option = dialog.option(row.kind);
+    EXPECT_EQ(option->geometry(), row.box) << row.name;
+    // Near the right end: past the box and the label text.
+    const QPoint at(row.box.right() - 3, row.box.bottom() - 3);
+    ASSERT_GT(at.x() - row.box.x(), 16 + option->fontMetrics().horizontalAdvance(option->text())) << row.name;
+    QWidget* target = dialog.childAt(at);
+    ASSERT_NE(target, nullptr) << row.name;
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&dialog, at));
+    EXPECT_EQ(dialog.kind(), row.kind) << row.name;
+  }
+
+  CFileSelectDlg select(nullptr, CFileSelectDlg::kDelete);
+  const int h = select.height();
+  EXPECT_EQ(select.show_all()->geometry(), QRect(20, h - 70, 200, 20));
+  auto* select_all = select.findChild<QAbstractButton*>("1005");
+  ASSERT_NE(select_all, nullptr);
+  EXPECT_EQ(select_all->geometry(), QRect(20, h - 40, 200, 20));
+  QTest::mouseClick(select_all, Qt::LeftButton, {}, QPoint(190, 10));
+  EXPECT_TRUE(select_all->isChecked()) << "a click past the label ticks it";
+}
+
 std::vector<RecordingEntry> Entries(int n, std::uint64_t main_mb = 10) {
   std::vector<RecordingEntry> out;
   for (int i = 0; i < n; ++i) {
@@ -152,6 +221,28 @@ TEST_F(Dialogs, JoinLimitsOfSizeAndCount) {
   EXPECT_TRUE(many.too_many());
   many.accept();
   EXPECT_EQ(messages_.back(), QString::fromUtf8("ファイル数を減らしてください。"));
+}
+
+TEST_F(Dialogs, DeleteIsConfirmedOnlyByClickOrSpaceOnTheFocusedButton) {
+  CFileSelectDlg dialog(nullptr, CFileSelectDlg::kDelete);
+  dialog.SetDefaultList(Entries(3));
+  dialog.ToggleRow(1);
+  ASSERT_TRUE(dialog.ok()->isEnabled());
+  dialog.show();
+  dialog.activateWindow();  // no window manager needed
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  EXPECT_EQ(QApplication::focusWidget(), dialog.list()) << "the list has the first focus";
+  for (int i = 0; i < 8 && QApplication::focusWidget() != dialog.ok(); ++i) PressAtFocus(Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), dialog.ok());
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+    PressAtFocus(key);
+    EXPECT_TRUE(dialog.isVisible()) << key;
+    EXPECT_TRUE(dialog.result().empty()) << key << ": nothing is confirmed";
+  }
+  PressAtFocus(Qt::Key_Space);
+  EXPECT_FALSE(dialog.isVisible());
+  ASSERT_EQ(dialog.result().size(), 1u) << "Space on the focused button confirms";
+  EXPECT_EQ(dialog.result()[0].name, Entries(2)[1].name);
 }
 
 TEST_F(Dialogs, DeleteModeListsAndTogglesRefillUnticked) {

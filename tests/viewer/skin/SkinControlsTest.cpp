@@ -4,7 +4,9 @@
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
+#include <vector>
 
 #include "platform/RecordingSink.h"
 #include "viewer/skin/CMsgBox.h"
@@ -133,6 +135,36 @@ TEST(SkinProgressBar, EmptyRangeIsAllWhiteAtZeroPercent) {
   EXPECT_GT(blue_on_white, 5) << "and blue over the rest";
 }
 
+// The box around the pixels that are not white.
+QRect InkBox(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (QColor(image.pixel(x, y)) != QColor(Qt::white)) box |= QRect(x, y, 1, 1);
+    }
+  }
+  return box;
+}
+
+TEST(SkinProgressBar, DrawsItsTextInTheUiFontOutsideSkinnedWindows) {
+  QWidget plain;  // a window that sets no font of its own
+  CSkinProgressBarCtrl bar(&plain);
+  bar.resize(300, 22);
+  bar.SetRange(0, 100);
+  bar.SetPos(0);
+  QImage expected(bar.size(), QImage::Format_RGB32);
+  expected.fill(Qt::white);
+  {
+    QPainter p(&expected);
+    p.setFont(UiFonts::Shared().font(UiFontSize::k10));
+    p.setPen(QColor(0, 0, 255));
+    p.drawText(QRect(100, 0, 100, 22), Qt::AlignCenter, "0 %");
+  }
+  const QRect ink = InkBox(bar.grab().toImage());
+  ASSERT_FALSE(ink.isEmpty());
+  EXPECT_EQ(ink, InkBox(expected)) << "the text has the UI font's extent";
+}
+
 TEST(SkinSlider, ValuesAndPixelsMapForLargeRangesAndNonZeroMinimums) {
   QWidget parent;
   CSkinSliderCtrl slider(&parent, kPositionSliderId, {174, 159, 160, 161}, nullptr);
@@ -205,6 +237,39 @@ TEST(MessageBoxes, EnterAndEscapeDoNothing) {
   EXPECT_EQ(QColor(picture.pixel(10, box.height() - 5)), QColor(Qt::white));
   box.close_button()->click();
   EXPECT_FALSE(box.isVisible());
+}
+
+void PressAtFocus(Qt::Key key) {
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QTest::keyClick(focus, key);
+}
+
+TEST(MessageBoxes, KeysAtTheFocusedControlNeverEndTheBoxButSpaceOnAButtonDoes) {
+  CMsgDlg box(nullptr, "続行しますか？", "確認", CMsgDlg::kOkCancel);
+  box.show();
+  box.activateWindow();  // no window manager needed
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  EXPECT_EQ(QApplication::focusWidget(), box.message()) << "the content has the first focus";
+  PressAtFocus(Qt::Key_Space);
+  EXPECT_TRUE(box.isVisible()) << "Space on the content is no Cancel";
+  // The tab order runs over the message and the two buttons, never the close button.
+  std::vector<QWidget*> order;
+  for (int i = 0; i < 3; ++i) {
+    PressAtFocus(Qt::Key_Tab);
+    order.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(order, (std::vector<QWidget*>{box.ok(), box.cancel(), box.message()}));
+  PressAtFocus(Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), box.ok());
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+    PressAtFocus(key);
+    EXPECT_TRUE(box.isVisible()) << key;
+    EXPECT_EQ(box.result(), 0) << key;
+  }
+  PressAtFocus(Qt::Key_Space);
+  EXPECT_FALSE(box.isVisible()) << "Space on the focused OK acts";
+  EXPECT_EQ(box.result(), QDialog::Accepted);
 }
 
 TEST(MessageBoxes, ShowRunsThroughTheRunner) {
