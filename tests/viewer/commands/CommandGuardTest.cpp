@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace viewer {
 namespace {
 
@@ -14,6 +16,8 @@ struct GuardRow {
   int level;
   bool allowed;
 };
+
+void PrintTo(const GuardRow& row, std::ostream* out) { *out << row.name; }
 
 // A 1800-frame recording (a minute at 30 frames per second).
 const GuardRow kGuardRows[] = {

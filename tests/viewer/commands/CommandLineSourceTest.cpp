@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
@@ -40,6 +41,8 @@ struct KindRow {
   SourceKind kind;
   std::function<void(testfiles::FakeFileSystem&, const fs::path& dir)> setup;
 };
+
+void PrintTo(const KindRow& row, std::ostream* out) { *out << row.name; }
 
 class CommandLineKind : public CommandLine, public ::testing::WithParamInterface<KindRow> {};
 

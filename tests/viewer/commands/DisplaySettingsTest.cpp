@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "TestFiles.h"
 #include "viewer/settings/FolderIni.h"
 
@@ -20,6 +22,8 @@ struct VolumeRow {
   int volume;
   const char* written_back;
 };
+
+void PrintTo(const VolumeRow& row, std::ostream* out) { *out << row.name; }
 
 const VolumeRow kVolumes[] = {
     {"Empty", "", 65535, "65535"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 namespace viewer {
 namespace {
@@ -26,6 +27,8 @@ struct Row {
   Control control;
   bool enabled;
 };
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 void Playing(ControlInputs& in) { in.state = PlayState::kPlaying; }
 

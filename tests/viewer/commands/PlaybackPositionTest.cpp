@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace viewer {
 namespace {
 
@@ -49,6 +51,8 @@ struct SeekRow {
   int frame;
   int sent;
 };
+
+void PrintTo(const SeekRow& row, std::ostream* out) { *out << row.name; }
 
 const SeekRow kSeeks[] = {
     {"PausedSeeksToTheFrameItself", 1800, PlayState::kPaused, 1, 1790, 1790},

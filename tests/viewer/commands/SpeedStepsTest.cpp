@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace viewer {
 namespace {
 
@@ -17,6 +19,8 @@ struct StepRow {
   int slower_main;
   int slower_fallback;
 };
+
+void PrintTo(const StepRow& row, std::ostream* out) { *out << row.name; }
 
 const StepRow kSteps[] = {
     {"FourTimes", 4, 4, 4, 2, 2},
