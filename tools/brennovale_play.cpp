@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "player/MovieView.h"
-#include "player/RateTables.h"
 #include "recording/CompanionPath.h"
+#include "viewer/commands/SpeedSteps.h"
 #include "viewer/skin/CMovieWindows.h"
 #include "viewer/skin/QtMessageSink.h"
 
@@ -84,8 +84,8 @@ class PlayerWindow : public QWidget {
         break;
       case Qt::Key_Right: Show(frame + 1); break;
       case Qt::Key_Left: Show(frame - 1); break;
-      case Qt::Key_Up: SetRate(player::FasterRateCode(front_->rate_code(), false)); break;
-      case Qt::Key_Down: SetRate(player::SlowerRateCode(front_->rate_code(), true)); break;
+      case Qt::Key_Up: SetRate(viewer::NextSpeedLevel(viewer::SpeedCommand::kFaster, front_->rate_code(), true, {})); break;
+      case Qt::Key_Down: SetRate(viewer::NextSpeedLevel(viewer::SpeedCommand::kSlower, front_->rate_code(), true, {})); break;
       case Qt::Key_S:
         slow_ = !slow_;
         Each([this](player::MovieView& v) { v.SlowMotion(slow_ ? 1.0 : 0.0); });

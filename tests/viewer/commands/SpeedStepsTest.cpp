@@ -71,6 +71,15 @@ TEST(SpeedSteps, Texts) {
   for (int level : {1, -1, 0, 3, 8}) EXPECT_EQ(SpeedText(level), "") << level;
 }
 
+// On the main back end the slow command never reaches a quarter speed.
+TEST(SpeedSteps, MainBackEndNeverSlowsToAQuarter) {
+  int level = 4;
+  for (int press = 0; press < 10; ++press) {
+    level = NextSpeedLevel(SpeedCommand::kSlower, level, true, kMain);
+    EXPECT_NE(level, -4) << "press " << press;
+  }
+}
+
 // Pressing fast-forward from the slowest level climbs to x4 and stays.
 TEST(SpeedSteps, FastForwardClimbsToFourTimes) {
   int level = -4;
