@@ -1,6 +1,19 @@
 #include "viewer/commands/CommandGuard.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace viewer {
+namespace {
+
+constexpr Control kGuarded[] = {Control::kFirst, Control::kPrevious, Control::kSlow, Control::kFastForward,
+                                Control::kNext,  Control::kJoin,     Control::kZoom};
+
+}  // namespace
+
+bool IsGuardedCommand(int command) {
+  return std::any_of(std::begin(kGuarded), std::end(kGuarded), [&](Control c) { return CommandOf(c) == command; });
+}
 
 int GuardMargin(int speed_level) {
   switch (speed_level) {

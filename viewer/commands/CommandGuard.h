@@ -9,6 +9,10 @@ namespace viewer {
 // at x4, 20 otherwise.
 int GuardMargin(int speed_level);
 
+// The commands that pass the guard first: stop, previous, slow,
+// fast-forward, next, join and zoom. A refused command does nothing.
+bool IsGuardedCommand(int command);
+
 // Whether a guarded command (stop, previous, slow, fast-forward, next, join,
 // zoom, the context menu) may run. position and duration are frames of slot
 // 0; a duration of 0 or less is unknown and refuses nothing.

@@ -46,6 +46,13 @@ TEST_P(Guard, AllowsOrRefuses) {
 INSTANTIATE_TEST_SUITE_P(Rows, Guard, ::testing::ValuesIn(kGuardRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(Guard, GuardedCommands) {
+  for (int command : {38000, 38001, 38003, 38004, 38005, 38007, 38008}) EXPECT_TRUE(IsGuardedCommand(command)) << command;
+  for (int command : {14, 15, 16, 38002, 38006, 38009, 38010, 38011, 38012, 38013, 38200, 38700}) {
+    EXPECT_FALSE(IsGuardedCommand(command)) << command;
+  }
+}
+
 TEST(Guard, FullscreenNotWithinTenFramesOfTheEnd) {
   EXPECT_TRUE(FullscreenEntryAllowed(1789, 1800));
   EXPECT_FALSE(FullscreenEntryAllowed(1790, 1800));
