@@ -31,10 +31,4 @@ bool CommandGuardAllows(bool loaded, PlayState state, int position, int duration
 
 bool FullscreenEntryAllowed(int position, int duration) { return duration <= 0 || position + 10 < duration; }
 
-GuardZone::Change GuardZone::Update(bool refused) {
-  if (refused == inside_) return Change::kNone;
-  inside_ = refused;
-  return refused ? Change::kEntered : Change::kLeft;
-}
-
 }  // namespace viewer

@@ -21,18 +21,4 @@ bool CommandGuardAllows(bool loaded, PlayState state, int position, int duration
 // Fullscreen is not entered within 10 frames of the end.
 bool FullscreenEntryAllowed(int position, int duration);
 
-// Follows the playback tick in and out of the refused zone, so that the
-// controls are disabled once on entering it and recomputed once on leaving.
-class GuardZone {
- public:
-  enum class Change { kNone, kEntered, kLeft };
-  Change Update(bool refused);
-  bool inside() const { return inside_; }
-  // A new recording starts outside the zone.
-  void Reset() { inside_ = false; }
-
- private:
-  bool inside_ = false;
-};
-
 }  // namespace viewer

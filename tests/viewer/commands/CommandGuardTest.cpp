@@ -1,4 +1,5 @@
 #include "viewer/commands/CommandGuard.h"
+#include "viewer/commands/GuardZone.h"
 
 #include <gtest/gtest.h>
 
