@@ -6,8 +6,4 @@ namespace player {
 // (see MovieView); every code not listed plays at x1.0.
 double SpeedOfRateCode(int code, bool can_play_backwards);
 
-// The rate code the faster and slower commands ask for next.
-int FasterRateCode(int current, bool can_play_backwards);
-int SlowerRateCode(int current, bool media_session);
-
 }  // namespace player

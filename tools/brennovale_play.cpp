@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "player/RateTables.h"
 #include "player/ViewPair.h"
+#include "viewer/commands/SpeedSteps.h"
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/QtMessageSink.h"
@@ -75,8 +75,8 @@ class PlayerWindow : public QWidget {
         break;
       case Qt::Key_Right: views_.Step(1); break;
       case Qt::Key_Left: views_.Step(-1); break;
-      case Qt::Key_Up: views_.SetRate(player::FasterRateCode(views_.rate_code(), false)); break;
-      case Qt::Key_Down: views_.SetRate(player::SlowerRateCode(views_.rate_code(), true)); break;
+      case Qt::Key_Up: views_.SetRate(viewer::NextSpeedLevel(viewer::SpeedCommand::kFaster, views_.rate_code(), true, {})); break;
+      case Qt::Key_Down: views_.SetRate(viewer::NextSpeedLevel(viewer::SpeedCommand::kSlower, views_.rate_code(), true, {})); break;
       case Qt::Key_S:
         slow_ = !slow_;
         views_.SlowMotion(slow_);

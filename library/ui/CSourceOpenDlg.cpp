@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "library/RecordingNames.h"
+#include "library/SourceSetting.h"
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinCheckButton.h"
 #include "viewer/skin/UiQText.h"
@@ -76,8 +77,7 @@ CSourceOpenDlg::CSourceOpenDlg(QWidget* parent) : CSkinDialog(parent), file_runn
   connect(drives_, &QComboBox::activated, this, [this] { Choose(SourceKind::kCard); });
   folder_->setText(Setting(viewer::kKeyFolder));
   file_->setText(Setting(viewer::kKeyFile));
-  const QString select = Setting(viewer::kKeySelect);
-  Choose(select == "FOLDER" ? SourceKind::kFolder : select == "FILE" ? SourceKind::kFile : SourceKind::kCard);
+  Choose(SourceKindOfSelect(viewer::ReadFolderIni(viewer::kSectionSource, viewer::kKeySelect)));
   // The first focus: the value of the chosen source, ready for typing.
   QWidget* const values[] = {drives_, folder_, file_};
   values[static_cast<std::size_t>(kind_) - 1]->setFocus();
@@ -128,20 +128,8 @@ void CSourceOpenDlg::BrowseFile() {
 }
 
 void CSourceOpenDlg::accept() {
-  struct Row {
-    SourceKind kind;
-    const char* select;
-    const char* key;
-    QString value;
-  };
-  const Row rows[] = {{SourceKind::kCard, "SD", viewer::kKeySd, drives_->currentText()},
-                      {SourceKind::kFolder, "FOLDER", viewer::kKeyFolder, folder_->text()},
-                      {SourceKind::kFile, "FILE", viewer::kKeyFile, file_->text()}};
-  for (const Row& row : rows) {
-    if (row.kind != kind_) continue;
-    viewer::WriteFolderIni(viewer::kSectionSource, viewer::kKeySelect, row.select);
-    viewer::WriteFolderIni(viewer::kSectionSource, row.key, row.value.toStdString());
-  }
+  const QString values[] = {drives_->currentText(), folder_->text(), file_->text()};
+  if (kind_ != SourceKind::kNone) WriteSourceSetting(kind_, values[static_cast<std::size_t>(kind_) - 1].toStdString());
   CSkinDialog::accept();
 }
 

@@ -24,26 +24,6 @@ TEST(RateTables, SpeedsOfTheRateCodes) {
   EXPECT_EQ(SpeedOfRateCode(7, false), 1.0);
 }
 
-TEST(RateTables, FasterAndSlower) {
-  struct Row {
-    int current, faster, slower;
-  };
-  // A stream that cannot play backwards, on the media-session back end.
-  for (const Row r : {Row{1, 2, -1}, Row{2, 4, 1}, Row{4, 4, 2}, Row{-1, 1, -2}, Row{-2, 1, -2}, Row{-4, -2, 1},
-                      Row{9, 1, 1}}) {
-    EXPECT_EQ(FasterRateCode(r.current, false), r.faster) << r.current;
-    EXPECT_EQ(SlowerRateCode(r.current, true), r.slower) << r.current;
-  }
-  EXPECT_EQ(FasterRateCode(-2, true), -1);
-  EXPECT_EQ(SlowerRateCode(-2, false), -4);
-  // The slower command never reaches x0.25 on the media session.
-  int code = 4;
-  for (int i = 0; i < 10; ++i) {
-    code = SlowerRateCode(code, true);
-    EXPECT_NE(code, -4);
-  }
-}
-
 TEST(ErrorTexts, NameTheResult) {
   EXPECT_EQ(ErrorText(E_OUTOFMEMORY), "E_OUTOFMEMORY");
   EXPECT_EQ(ErrorText(E_INVALIDARG), "E_INVALIDARG");

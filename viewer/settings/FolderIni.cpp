@@ -135,7 +135,9 @@ int VolumeSetting() {
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   if (i < text.size() && text[i] == '+') ++i;
   long value = 0;
-  std::from_chars(text.data() + i, text.data() + text.size(), value);
+  const auto result = std::from_chars(text.data() + i, text.data() + text.size(), value);
+  // Too many digits saturate rather than read as 0 (silence).
+  if (result.ec == std::errc::result_out_of_range) value = text[i] == '-' ? -2147483647L : 2147483647L;
   return static_cast<int>(std::clamp(value, -2147483647L, 2147483647L));
 }
 
