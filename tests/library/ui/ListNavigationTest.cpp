@@ -7,6 +7,7 @@
 
 #include "TestFiles.h"
 #include "library/ui/CFileSelectDlg.h"
+#include "platform/RecordingSink.h"
 #include "library/ui/CFilerContainerDlg.h"
 #include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinListCtrl.h"

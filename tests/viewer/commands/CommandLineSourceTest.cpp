@@ -8,6 +8,7 @@
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
 #include "library/SourceSetting.h"
+#include "platform/ScopedFileSystem.h"
 #include "viewer/settings/FolderIni.h"
 
 namespace viewer {
