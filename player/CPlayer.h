@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "platform/MessageSink.h"
-#include "player/EVRCustomPresenter.h"
+#include "player/CMFActivate.h"
 #include "player/PlayerMessages.h"
 #include "player/PresentationClock.h"
 #include "recording/VideoTiming.h"
