@@ -1,0 +1,90 @@
+#include "app/CQuorbexApp.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <clocale>
+#include <charconv>
+
+#include "viewer/commands/CommandLineSource.h"
+#include "viewer/settings/FolderIni.h"
+#include "viewer/settings/UiTextTable.h"
+#include "viewer/skin/UiFonts.h"
+#include "viewer/window/CQuorbexDlg.h"
+
+namespace app {
+
+bool CQuorbexApp::ParseArguments(const std::vector<std::string>& args, Options* options, std::string* error) {
+  const char* usage = "usage: brennovale [PATH] [--screenshot PNG [MILLISECONDS]]";
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--screenshot") {
+      if (i + 1 >= args.size()) {
+        *error = usage;
+        return false;
+      }
+      options->screenshot = args[++i];
+      if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-') {
+        const std::string& text = args[i + 1];
+        int ms = 0;
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), ms);
+        if (r.ec == std::errc() && r.ptr == text.data() + text.size() && ms >= 0) {
+          options->screenshot_delay_ms = ms;
+          ++i;
+        }
+      }
+    } else if (options->source.empty() && (args[i].empty() || args[i][0] != '-')) {
+      options->source = args[i];
+    } else {
+      *error = usage;
+      return false;
+    }
+  }
+  return true;
+}
+
+CQuorbexApp::CQuorbexApp() = default;
+
+CQuorbexApp::~CQuorbexApp() = default;
+
+bool CQuorbexApp::InitInstance(const Options& options, std::string* error) {
+  options_ = options;
+  std::error_code ec;
+  const std::filesystem::path startup =
+      options.startup_folder.empty() ? std::filesystem::current_path(ec) : options.startup_folder;
+  viewer::InitializeSettings(startup, options.config_home);
+  const char* locale = std::setlocale(LC_MESSAGES, nullptr);
+  viewer::SetUiLanguage(viewer::UiLanguageForLocale(locale != nullptr ? locale : ""));
+  viewer::UiFonts::Shared();
+
+  window_ = std::make_unique<viewer::CQuorbexDlg>();
+  const bool initialised = window_->InitDialog();
+  bool ok = true;
+  if (!options.source.empty()) {
+    // Stored before the deferred initialisation reads "SOURCE".
+    const viewer::CommandLineSource source = viewer::ChooseCommandLineSource(options.source);
+    if (source.kind == library::SourceKind::kNone) {
+      if (error != nullptr) *error = source.error;
+      ok = false;
+    } else if (!viewer::StoreCommandLineSource(source)) {
+      if (error != nullptr) *error = source.path.string() + ": the source could not be stored in the settings";
+      ok = false;
+    }
+  }
+  window_->show();
+  if (!options.screenshot.empty()) {
+    QTimer::singleShot(options.screenshot_delay_ms, window_.get(), [this] {
+      window_->grab().save(QString::fromStdString(options_.screenshot.string()));
+      window_->Shutdown();
+      QCoreApplication::exit(0);
+    });
+  }
+  return ok && initialised;
+}
+
+int CQuorbexApp::Run() {
+  QObject::connect(window_.get(), &QDialog::finished, qApp, [] { QCoreApplication::exit(0); });
+  const int status = QCoreApplication::exec();
+  window_->Shutdown();
+  return status;
+}
+
+}  // namespace app
