@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "TestFiles.h"
@@ -186,6 +187,19 @@ TEST_F(MainWindow, PlaybackCommandsAndMessagesReachTheControllerLaterOnesDoNothi
   for (std::uint32_t m : {0x8261u, 0x812Du, 0x8516u, 0x8002u, 0x8515u}) window_.OnMessage({m, 0, 0});
   window_.OnMessage({kSliderMoved, kPositionSliderId, 5});
   EXPECT_EQ(messages, (std::vector<std::uint32_t>{0x8261u, 0x8515u, kSliderMoved}));
+}
+
+TEST_F(MainWindow, ADragOnTheBackgroundMovesTheWindow) {
+  window_.move(100, 100);
+  const QPoint background(400, 10);  // the caption band, left of the caption buttons
+  ASSERT_EQ(window_.childAt(background), nullptr);
+  const QPoint before = window_.pos();
+  QTest::mousePress(&window_, Qt::LeftButton, {}, background);
+  QMouseEvent move(QEvent::MouseMove, QPointF(background + QPoint(30, 20)),
+                   QPointF(window_.mapToGlobal(background + QPoint(30, 20))), Qt::NoButton, Qt::LeftButton, {});
+  QApplication::sendEvent(&window_, &move);
+  QTest::mouseRelease(&window_, Qt::LeftButton, {}, background + QPoint(30, 20));
+  EXPECT_EQ(window_.pos(), before + QPoint(30, 20));
 }
 
 TEST_F(MainWindow, ProgressIsTheShareDone) {
