@@ -86,6 +86,11 @@ void CQuorbexDlg::RepaintView(int slot) {
 void CQuorbexDlg::CreateControls() {
   filer_ = new library::CFilerContainerDlg(this, &sink_, &sink_);
   filer_->setFont(UiFonts::Shared().font(UiFontSize::k9));
+  // A new list changes which buttons make sense.
+  filer_->scanner().on_entries_changed = [this, refresh = std::move(filer_->scanner().on_entries_changed)] {
+    if (refresh) refresh();
+    UpdateEnabledControls();
+  };
   logo_ = new CLogoDlg(this);
   floating_ = new CMovieDialog(this, &sink_);
   floating_->resize(kFloatingWindow.width, kFloatingWindow.height);

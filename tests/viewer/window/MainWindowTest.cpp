@@ -132,8 +132,8 @@ TEST_F(MainWindow, EnabledStateFollowsTheListAndTheState) {
   EXPECT_TRUE(window_.volume_slider()->isEnabled());
 
   window_.filer()->OpenSource(CardRoot(), library::SourceKind::kCard);
-  window_.UpdateEnabledControls();
   ASSERT_GT(window_.filer()->list()->rows().size(), 1u);
+  EXPECT_TRUE(window_.bar_button(static_cast<int>(Control::kCsv))->isEnabled()) << "a card with recordings";
   window_.filer()->SelectRow(0);
   window_.SetState(/*loaded=*/true, false, false);
   // Stopped at the first of several recordings of a card.
