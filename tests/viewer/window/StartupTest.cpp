@@ -54,6 +54,7 @@ struct VolumeRow {
   int effective;
   const char* written_back;
 };
+void PrintTo(const VolumeRow& row, std::ostream* out) { *out << row.name; }
 class StartupVolume : public Startup, public ::testing::WithParamInterface<VolumeRow> {};
 
 TEST_P(StartupVolume, AnExistingFileKeepsItsValuesAndGetsTheEffectiveVolume) {
