@@ -141,7 +141,6 @@ bool CQuorbexDlg::InitDialog() {
   // The box types register themselves once per process, on first use, and
   // live as long as it: nothing to free at shutdown.
   recording::BoxTypeRegistry::Instance();
-  players_created_ = true;
   const DisplaySettings display = ReadDisplaySettings();
   keep_aspect_ = display.keep_aspect;
   ApplySizeMode(0);
@@ -414,7 +413,6 @@ void CQuorbexDlg::Shutdown() {
   views_.FreeSensorData();
   playback_timer_.stop();
   views_.Close();
-  players_created_ = false;
   // Taken and released once more, so that no other holder is left inside.
   for (auto* mutex : {&cache_mutex_, &crash_point_mutex_}) {
     if (*mutex) {

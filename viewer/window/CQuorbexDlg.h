@@ -178,7 +178,6 @@ class CQuorbexDlg : public QDialog {
   bool held_ = false;
   bool speed_debounce_ = false;
   int last_command_ = 0;  // the command being run, for handlers shared by several ids
-  bool players_created_ = false;
   bool shut_down_ = false;
   bool dragging_ = false;
   QPoint grab_;
