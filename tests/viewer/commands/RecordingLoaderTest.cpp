@@ -6,9 +6,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "TestFiles.h"
+#include "platform/RecordingSink.h"
 #include "tools/samplecard/SensorLog.h"
 
 namespace viewer {
@@ -16,30 +19,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Collects posted messages; Post may come from any thread.
-class Inbox : public platform::MessageSink {
- public:
-  void Post(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override {
-    std::lock_guard guard(lock_);
-    messages_.push_back({message, wparam, lparam});
-    arrived_.notify_all();
-  }
-  // The messages once n have arrived (or what came within the wait).
-  std::vector<platform::Message> WaitFor(std::size_t n) {
-    std::unique_lock guard(lock_);
-    arrived_.wait_for(guard, 10s, [&] { return messages_.size() >= n; });
-    return messages_;
-  }
-  std::vector<platform::Message> Now() {
-    std::lock_guard guard(lock_);
-    return messages_;
-  }
-
- private:
-  std::mutex lock_;
-  std::condition_variable arrived_;
-  std::vector<platform::Message> messages_;
-};
+// The messages once n have been posted (or what came within the wait).
+std::vector<platform::Message> Await(const platform::RecordingSink& sink, std::size_t n) {
+  sink.WaitForCount(n, 10s);
+  return sink.Messages();
+}
 
 // Holds the decode of one video until it is opened; counts every decode.
 class Decoder {
@@ -93,7 +77,7 @@ class RecordingLoaderTest : public ::testing::Test {
   static double FirstX(const recording::SensorDataFile& data) { return data.accel().at(0).x; }
 
   testfiles::TempDir dir_;
-  Inbox inbox_;
+  platform::RecordingSink inbox_;
   Decoder decoder_;
 };
 
@@ -101,7 +85,7 @@ TEST_F(RecordingLoaderTest, PostsTheGenerationAndHandsTheDataOverOnce) {
   const auto a = Recording("a", 20, 5);
   RecordingLoader loader(&inbox_);
   loader.Load(a, 7);
-  EXPECT_EQ(inbox_.WaitFor(1), std::vector{Loaded(7, 1)});
+  EXPECT_EQ(Await(inbox_, 1), std::vector{Loaded(7, 1)});
   EXPECT_EQ(loader.Take(6), nullptr) << "another generation's data is not handed out";
   auto data = loader.Take(7);
   ASSERT_NE(data, nullptr);
@@ -139,10 +123,10 @@ TEST_F(RecordingLoaderTest, ResultOfEachKindOfDataFile) {
   std::uint32_t generation = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    Inbox inbox;
+    platform::RecordingSink inbox;
     RecordingLoader loader(&inbox);
     loader.Load(row.make(), ++generation);
-    EXPECT_EQ(inbox.WaitFor(1), std::vector{Loaded(generation, row.result)});
+    EXPECT_EQ(Await(inbox, 1), std::vector{Loaded(generation, row.result)});
     auto data = loader.Take(generation);
     EXPECT_EQ(data != nullptr, row.result == 1);
     if (data) {
@@ -165,13 +149,13 @@ TEST_F(RecordingLoaderTest, SecondLoadStartedWhileTheFirstDecodesWins) {
   });
   loader.Load(b, 2);
   release.join();
-  EXPECT_EQ(inbox_.WaitFor(1), std::vector{Loaded(2, 1)});
+  EXPECT_EQ(Await(inbox_, 1), std::vector{Loaded(2, 1)});
   EXPECT_EQ(loader.Take(1), nullptr);
   auto data = loader.Take(2);
   ASSERT_NE(data, nullptr);
   EXPECT_NEAR(FirstX(*data), 2.0, 1e-6);
   std::this_thread::sleep_for(50ms);
-  EXPECT_EQ(inbox_.Now().size(), 1u) << "nothing late from the first load";
+  EXPECT_EQ(inbox_.Messages().size(), 1u) << "nothing late from the first load";
 }
 
 TEST_F(RecordingLoaderTest, SecondLoadAfterTheFirstPostedLeavesTheFirstMessageStale) {
@@ -179,9 +163,9 @@ TEST_F(RecordingLoaderTest, SecondLoadAfterTheFirstPostedLeavesTheFirstMessageSt
   const auto b = Recording("b", 6, 200);
   RecordingLoader loader(&inbox_);
   loader.Load(a, 1);
-  inbox_.WaitFor(1);
+  Await(inbox_, 1);
   loader.Load(b, 2);
-  EXPECT_EQ(inbox_.WaitFor(2), (std::vector{Loaded(1, 1), Loaded(2, 1)}));
+  EXPECT_EQ(Await(inbox_, 2), (std::vector{Loaded(1, 1), Loaded(2, 1)}));
   EXPECT_EQ(loader.Take(1), nullptr) << "the window acting late on the first message gets nothing";
   auto data = loader.Take(2);
   ASSERT_NE(data, nullptr);
@@ -192,7 +176,7 @@ TEST_F(RecordingLoaderTest, LoadTakesThePrefetchOfTheSameRecording) {
   const auto next = Recording("next", 5, 300);
   for (const bool finished_first : {true, false}) {
     SCOPED_TRACE(finished_first ? "prefetch finished before the load" : "prefetch still decoding at the load");
-    Inbox inbox;
+    platform::RecordingSink inbox;
     Decoder decoder;
     RecordingLoader loader(&inbox, decoder.Function());
     if (!finished_first) decoder.Hold(next);
@@ -201,10 +185,10 @@ TEST_F(RecordingLoaderTest, LoadTakesThePrefetchOfTheSameRecording) {
       while (decoder.decodes.load() == 0) std::this_thread::sleep_for(1ms);
       std::this_thread::sleep_for(20ms);
     }
-    EXPECT_TRUE(inbox.Now().empty()) << "a prefetch posts nothing";
+    EXPECT_TRUE(inbox.Messages().empty()) << "a prefetch posts nothing";
     loader.Load(next, 9);  // returns at once even while the prefetch decodes
     decoder.Release();
-    EXPECT_EQ(inbox.WaitFor(1), std::vector{Loaded(9, 1)});
+    EXPECT_EQ(Await(inbox, 1), std::vector{Loaded(9, 1)});
     auto data = loader.Take(9);
     ASSERT_NE(data, nullptr);
     EXPECT_NEAR(FirstX(*data), 3.0, 1e-6);
@@ -218,14 +202,14 @@ TEST_F(RecordingLoaderTest, PrefetchOfAnotherRecordingIsDroppedAndDecodedAnew) {
   RecordingLoader loader(&inbox_, decoder_.Function());
   loader.Prefetch(next);
   loader.Load(other, 3);
-  EXPECT_EQ(inbox_.WaitFor(1), std::vector{Loaded(3, 1)});
+  EXPECT_EQ(Await(inbox_, 1), std::vector{Loaded(3, 1)});
   auto data = loader.Take(3);
   ASSERT_NE(data, nullptr);
   EXPECT_NEAR(FirstX(*data), 4.0, 1e-6);
   // The prefetch was dropped: loading its recording now decodes again.
   const int before = decoder_.decodes.load();
   loader.Load(next, 4);
-  EXPECT_EQ(inbox_.WaitFor(2).back(), Loaded(4, 1));
+  EXPECT_EQ(Await(inbox_, 2).back(), Loaded(4, 1));
   EXPECT_EQ(decoder_.decodes.load(), before + 1);
 }
 
@@ -240,7 +224,7 @@ TEST_F(RecordingLoaderTest, LoadNowTakesThePrefetchAndPostsNothing) {
   auto again = loader.LoadNow(next);  // the prefetch is used up
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(decoder_.decodes.load(), 2);
-  EXPECT_TRUE(inbox_.Now().empty());
+  EXPECT_TRUE(inbox_.Messages().empty());
 }
 
 TEST_F(RecordingLoaderTest, CancelWhileDecodingPostsNothing) {
@@ -257,7 +241,7 @@ TEST_F(RecordingLoaderTest, CancelWhileDecodingPostsNothing) {
   loader.Cancel();
   release.join();
   std::this_thread::sleep_for(50ms);
-  EXPECT_TRUE(inbox_.Now().empty());
+  EXPECT_TRUE(inbox_.Messages().empty());
   EXPECT_EQ(loader.Take(1), nullptr);
 }
 
@@ -266,22 +250,22 @@ TEST_F(RecordingLoaderTest, DestroyedWhileLoadingALargeDataFile) {
   const auto big = Recording("big", 200000);
   const auto next = Recording("next", 5);
   for (const auto wait : {0ms, 1ms, 5ms, 20ms}) {
-    Inbox inbox;
+    platform::RecordingSink inbox;
     {
       RecordingLoader loader(&inbox);
       loader.Load(big, 1);
       loader.Prefetch(next);
       std::this_thread::sleep_for(wait);
     }  // Cancel and join: nothing left running
-    const auto after = inbox.Now();
+    const auto after = inbox.Messages();
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(inbox.Now(), after) << "a message posted after the loader was gone";
+    EXPECT_EQ(inbox.Messages(), after) << "a message posted after the loader was gone";
     for (const auto& m : after) EXPECT_EQ(m, Loaded(1, 1));
   }
   // The file itself loads whole when left alone.
   RecordingLoader loader(&inbox_);
   loader.Load(big, 2);
-  EXPECT_EQ(inbox_.WaitFor(1), std::vector{Loaded(2, 1)});
+  EXPECT_EQ(Await(inbox_, 1), std::vector{Loaded(2, 1)});
   auto data = loader.Take(2);
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data->accel().size(), 200000u);
