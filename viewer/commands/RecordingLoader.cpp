@@ -1,5 +1,7 @@
 #include "viewer/commands/RecordingLoader.h"
 
+#include <utility>
+
 #include "platform/FileSystem.h"
 #include "recording/CompanionPath.h"
 
@@ -49,11 +51,14 @@ void RecordingLoader::Load(const std::filesystem::path& video, std::uint32_t gen
 void RecordingLoader::RunLoad(Job* job) {
   bool ok = false;
   bool taken = false;
+  // Freed outside lock_: freeing waits for the decoders' own lock, which a
+  // decode on another thread may hold for a while.
+  std::unique_ptr<recording::SensorDataFile> unused;
   if (job->handoff) {
     job->handoff->thread.join();
     std::lock_guard guard(lock_);
     if (job->handoff->ok && !job->cancelled) {
-      job->data = std::move(job->handoff->data);
+      unused = std::exchange(job->data, std::move(job->handoff->data));
       ok = taken = true;
     }
   }

@@ -74,7 +74,11 @@ class RecordingLoaderTest : public ::testing::Test {
     testfiles::WriteFile(dir_ / (std::string(name) + ".ADA"), samplecard::FormatBlock({}, block));
     return video;
   }
-  static double FirstX(const recording::SensorDataFile& data) { return data.accel().at(0).x; }
+  // The first sample's x of the data taken for generation; -1 with none.
+  static double TakenFirstX(RecordingLoader& loader, std::uint32_t generation) {
+    const auto data = loader.Take(generation);
+    return data && !data->accel().empty() ? data->accel()[0].x : -1.0;
+  }
 
   testfiles::TempDir dir_;
   platform::RecordingSink inbox_;
@@ -90,7 +94,7 @@ TEST_F(RecordingLoaderTest, PostsTheGenerationAndHandsTheDataOverOnce) {
   auto data = loader.Take(7);
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data->accel().size(), 20u);
-  EXPECT_NEAR(FirstX(*data), 0.05, 1e-6);
+  EXPECT_NEAR(data->accel()[0].x, 0.05, 1e-6);
   EXPECT_EQ(loader.Take(7), nullptr) << "taken once";
 }
 
@@ -151,9 +155,7 @@ TEST_F(RecordingLoaderTest, SecondLoadStartedWhileTheFirstDecodesWins) {
   release.join();
   EXPECT_EQ(Await(inbox_, 1), std::vector{Loaded(2, 1)});
   EXPECT_EQ(loader.Take(1), nullptr);
-  auto data = loader.Take(2);
-  ASSERT_NE(data, nullptr);
-  EXPECT_NEAR(FirstX(*data), 2.0, 1e-6);
+  EXPECT_NEAR(TakenFirstX(loader, 2), 2.0, 1e-6);
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(inbox_.Messages().size(), 1u) << "nothing late from the first load";
 }
@@ -167,9 +169,7 @@ TEST_F(RecordingLoaderTest, SecondLoadAfterTheFirstPostedLeavesTheFirstMessageSt
   loader.Load(b, 2);
   EXPECT_EQ(Await(inbox_, 2), (std::vector{Loaded(1, 1), Loaded(2, 1)}));
   EXPECT_EQ(loader.Take(1), nullptr) << "the window acting late on the first message gets nothing";
-  auto data = loader.Take(2);
-  ASSERT_NE(data, nullptr);
-  EXPECT_NEAR(FirstX(*data), 2.0, 1e-6);
+  EXPECT_NEAR(TakenFirstX(loader, 2), 2.0, 1e-6);
 }
 
 TEST_F(RecordingLoaderTest, LoadTakesThePrefetchOfTheSameRecording) {
@@ -189,9 +189,7 @@ TEST_F(RecordingLoaderTest, LoadTakesThePrefetchOfTheSameRecording) {
     loader.Load(next, 9);  // returns at once even while the prefetch decodes
     decoder.Release();
     EXPECT_EQ(Await(inbox, 1), std::vector{Loaded(9, 1)});
-    auto data = loader.Take(9);
-    ASSERT_NE(data, nullptr);
-    EXPECT_NEAR(FirstX(*data), 3.0, 1e-6);
+    EXPECT_NEAR(TakenFirstX(loader, 9), 3.0, 1e-6);
     EXPECT_EQ(decoder.decodes.load(), 1) << "decoded once, by the prefetch";
   }
 }
@@ -203,9 +201,7 @@ TEST_F(RecordingLoaderTest, PrefetchOfAnotherRecordingIsDroppedAndDecodedAnew) {
   loader.Prefetch(next);
   loader.Load(other, 3);
   EXPECT_EQ(Await(inbox_, 1), std::vector{Loaded(3, 1)});
-  auto data = loader.Take(3);
-  ASSERT_NE(data, nullptr);
-  EXPECT_NEAR(FirstX(*data), 4.0, 1e-6);
+  EXPECT_NEAR(TakenFirstX(loader, 3), 4.0, 1e-6);
   // The prefetch was dropped: loading its recording now decodes again.
   const int before = decoder_.decodes.load();
   loader.Load(next, 4);
@@ -219,7 +215,7 @@ TEST_F(RecordingLoaderTest, LoadNowTakesThePrefetchAndPostsNothing) {
   loader.Prefetch(next);
   auto data = loader.LoadNow(next);
   ASSERT_NE(data, nullptr);
-  EXPECT_NEAR(FirstX(*data), 3.0, 1e-6);
+  EXPECT_NEAR(data->accel()[0].x, 3.0, 1e-6);
   EXPECT_EQ(decoder_.decodes.load(), 1);
   auto again = loader.LoadNow(next);  // the prefetch is used up
   ASSERT_NE(again, nullptr);
