@@ -17,9 +17,16 @@ SourceWatcher::~SourceWatcher() {
 }
 
 void SourceWatcher::Watch(const std::filesystem::path& path) {
+  const auto device = path.empty() ? std::nullopt : platform::Fs().DeviceOf(path);
   std::lock_guard guard(lock_);
   path_ = path;
+  device_ = device;
   lost_ = false;
+}
+
+std::optional<std::uint64_t> SourceWatcher::source_device() const {
+  std::lock_guard guard(lock_);
+  return device_;
 }
 
 std::filesystem::path SourceWatcher::watched_path() const {
@@ -32,11 +39,13 @@ void SourceWatcher::Run() {
   while (!stop_) {
     if (!path_.empty()) {
       const std::filesystem::path path = path_;
+      const auto device = device_;
       guard.unlock();
-      const bool gone = !platform::Fs().Exists(path);
+      const auto now = platform::Fs().DeviceOf(path);
+      const bool gone = !now || (device && *now != *device);
       guard.lock();
       // Only report the path we checked; Watch() may have replaced it meanwhile.
-      if (gone && path_ == path && owner_ != nullptr) {
+      if (gone && path_ == path && device_ == device && owner_ != nullptr) {
         lost_ = true;
         path_.clear();
         owner_->Post(kMessageSourceLost, 0, 0);

@@ -126,6 +126,12 @@ bool FileSystem::Exists(const std::filesystem::path& path) {
   return !path.empty() && stat(path.c_str(), &st) == 0;
 }
 
+std::optional<std::uint64_t> FileSystem::DeviceOf(const std::filesystem::path& path) {
+  struct stat st {};
+  if (path.empty() || stat(path.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_dev);
+}
+
 Expected<std::optional<std::string>> FileSystem::ReadWholeFile(const std::filesystem::path& path) {
   using Result = Expected<std::optional<std::string>>;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -39,6 +39,10 @@ class FileSystem {
   // Empty on failure.
   virtual std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder);
   virtual bool Exists(const std::filesystem::path& path);
+  // The device number of the file system that holds path (st_dev; a mount
+  // point gives its own volume's, or its parent's once unmounted); none when
+  // it does not exist.
+  virtual std::optional<std::uint64_t> DeviceOf(const std::filesystem::path& path);
   // The whole contents of a file; no value (not a failure) when the file does
   // not exist, a failure with its reason when it exists but cannot be read.
   virtual Expected<std::optional<std::string>> ReadWholeFile(const std::filesystem::path& path);

@@ -32,6 +32,11 @@ bool RecordingSink::WaitFor(std::uint32_t message, std::chrono::milliseconds tim
   });
 }
 
+bool RecordingSink::WaitForCount(std::size_t count, std::chrono::milliseconds timeout) const {
+  std::unique_lock guard(lock_);
+  return posted_.wait_for(guard, timeout, [&] { return messages_.size() >= count; });
+}
+
 void RecordingSink::Clear() {
   std::lock_guard guard(lock_);
   messages_.clear();

@@ -18,6 +18,8 @@ class RecordingSink : public MessageSink {
   std::vector<Message> MessagesOf(std::uint32_t message) const;
   // Waits until a message with this number has been posted.
   bool WaitFor(std::uint32_t message, std::chrono::milliseconds timeout) const;
+  // Waits until at least count messages have been posted.
+  bool WaitForCount(std::size_t count, std::chrono::milliseconds timeout) const;
   void Clear();
 
  private:

@@ -145,6 +145,16 @@ std::int64_t MovieView::LoadSensorData(const std::filesystem::path& video_path) 
     const auto data_path = recording::DataPath(video_path);
     if (recording::IsDataFile(data_path)) data_.Load(data_path);
   }
+  return IndexSensorData();
+}
+
+std::int64_t MovieView::TakeSensorData(recording::SensorDataFile& decoded) {
+  platform::NamedMutexLock lock(file_mutex_);
+  recording::SensorDataFile::Move(decoded, data_);
+  return IndexSensorData();
+}
+
+std::int64_t MovieView::IndexSensorData() {
   data_.set_frame_duration(frame_duration_ms_);
   return data_.IndexFrames(frame_count_) ? 1 : 0;
 }

@@ -80,6 +80,11 @@ class MovieView {
   HRESULT Repaint();                                            // 32
   HRESULT Redraw();                                             // 33
 
+  // Takes sensor data decoded elsewhere (by the window's loader thread) as
+  // the open recording's and indexes it by frame; the decode ran outside the
+  // file lock, only this swap runs under it. decoded is left empty.
+  std::int64_t TakeSensorData(recording::SensorDataFile& decoded);
+
   // Loads a recording's sensor data into the preload slot, under the cache
   // lock, stopping a preload that still runs.
   bool PreloadSensorData(const std::filesystem::path& video_path);
@@ -118,6 +123,8 @@ class MovieView {
   // Takes the player away from painting, then shuts it down.
   void ReleasePlayer();
   bool Ready() const;
+  // Indexes data_ by the open recording's frames; under the file lock.
+  std::int64_t IndexSensorData();
   void ApplyVolume();
   void EndSlowMotion();
   void RunSlowMotion();

@@ -67,6 +67,11 @@ std::int64_t ViewPair::LoadSensorData(const std::filesystem::path& front) {
   return Failed(hr) ? 0 : 1;
 }
 
+std::int64_t ViewPair::TakeSensorData(recording::SensorDataFile& decoded) {
+  if (!opened_[kFront] && !opened_[kRear]) return 0;
+  return reading_view().TakeSensorData(decoded);
+}
+
 void ViewPair::FreeSensorData() {
   for (auto& v : views_) v->FreeSensorData();
 }

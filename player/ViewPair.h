@@ -55,6 +55,9 @@ class ViewPair {
   // rear file's companion); 1 when either loaded.
   std::int64_t LoadSensorData(const std::filesystem::path& front);
   void FreeSensorData();
+  // Takes sensor data decoded elsewhere as the reading view's (the one whose
+  // frames the window shows samples for); 1 when it indexed.
+  std::int64_t TakeSensorData(recording::SensorDataFile& decoded);
 
   HRESULT Play();
   HRESULT Pause();

@@ -11,6 +11,7 @@
 #include "tools/samplecard/FrameStamp.h"
 #include "TestFiles.h"
 #include "player/MovieView.h"
+#include "recording/CompanionPath.h"
 
 namespace player {
 namespace {
@@ -347,6 +348,14 @@ TEST_F(Playing, SensorDataIsLoadedAndIndexed) {
   ASSERT_TRUE(view_.PreloadSensorData(Card()[1].main_path));
   ASSERT_EQ(view_.LoadSensorData(Card()[1].main_path), 1) << "the preload is moved in";
   EXPECT_EQ(static_cast<int>(view_.sensor_data().gps().size()), Card()[1].records);
+  // Data decoded elsewhere is swapped in and indexed by this recording's frames.
+  recording::SensorDataFile decoded;
+  ASSERT_TRUE(decoded.Load(recording::DataPath(Card()[0].main_path)));
+  ASSERT_EQ(view_.TakeSensorData(decoded), 1);
+  EXPECT_EQ(view_.sensor_data().frame_index().size(), 60u);
+  EXPECT_EQ(static_cast<int>(view_.sensor_data().gps().size()), Card()[0].records);
+  EXPECT_EQ(view_.sensor_data().path(), recording::DataPath(Card()[0].main_path));
+  EXPECT_TRUE(decoded.accel().empty());
 }
 
 struct BadFile {

@@ -8,6 +8,7 @@
 #include "ScreenReading.h"
 #include "TestFiles.h"
 #include "ViewUnderTest.h"
+#include "recording/CompanionPath.h"
 
 namespace player {
 namespace {
@@ -271,6 +272,11 @@ TEST_P(BrokenPairs, OpenWhenEitherOpensAndReportEveryFailure) {
   // The sound is the open view's.
   ASSERT_EQ(pair_.SetVolume(40000), S_OK);
   EXPECT_EQ(shown.volume(), 40000);
+  // So is the sensor data decoded by the window's loader, indexed by its frames.
+  recording::SensorDataFile decoded;
+  ASSERT_TRUE(decoded.Load(recording::DataPath(r.main_path)));
+  ASSERT_EQ(pair_.TakeSensorData(decoded), 1);
+  EXPECT_EQ(shown.sensor_data().frame_index().size(), static_cast<std::size_t>(pair_.FrameCount()));
   ASSERT_EQ(pair_.Seek(12), S_OK);
   EXPECT_EQ(WaitForStrip(shown, 12, 5s), 12);
   EXPECT_EQ(pair_.CurrentFrame(), 12);

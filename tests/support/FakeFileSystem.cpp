@@ -70,6 +70,23 @@ std::optional<std::vector<platform::DirectoryEntry>> FakeFileSystem::ListDirecto
   return listing;
 }
 
+bool FakeFileSystem::Exists(const std::filesystem::path& path) {
+  {
+    std::lock_guard guard(device_lock);
+    if (vanished.count(path)) return false;
+  }
+  return platform::FileSystem::Exists(path);
+}
+
+std::optional<std::uint64_t> FakeFileSystem::DeviceOf(const std::filesystem::path& path) {
+  {
+    std::lock_guard guard(device_lock);
+    if (vanished.count(path)) return std::nullopt;
+    if (const auto it = devices.find(path); it != devices.end()) return it->second;
+  }
+  return platform::FileSystem::DeviceOf(path);
+}
+
 bool FakeFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (unrenamable.count(from) || (rename_fails && rename_fails(from, to))) {
     errno = EIO;

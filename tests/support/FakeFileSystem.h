@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <utility>
 #include <vector>
@@ -41,7 +42,16 @@ class FakeFileSystem : public platform::FileSystem {
   std::set<unsigned long> failing_ioctls;
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::uint32_t> attributes;
 
+  // Paths whose device number is replaced (checked before the real one), and
+  // paths that no longer exist (a pulled card). A watcher thread reads them:
+  // change them under device_lock.
+  std::mutex device_lock;
+  std::map<std::filesystem::path, std::uint64_t> devices;
+  std::set<std::filesystem::path> vanished;
+
   std::optional<std::vector<platform::DirectoryEntry>> ListDirectory(const std::filesystem::path& folder) override;
+  bool Exists(const std::filesystem::path& path) override;
+  std::optional<std::uint64_t> DeviceOf(const std::filesystem::path& path) override;
   bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
   platform::AttributeResult SetHidden(const std::filesystem::path& path, bool hidden) override;
   bool WriteFileAtomically(const std::filesystem::path& path, const std::string& contents) override;
