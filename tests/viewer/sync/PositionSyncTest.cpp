@@ -98,15 +98,17 @@ class Sync : public ::testing::Test {
   // Every tick moved the views to the frame on screen and showed the rear
   // camera at the same moment, give or take one rear frame.
   void ExpectInStep(const std::vector<TickSeen>& ticks, int first_frame) {
-    for (const TickSeen& t : ticks) {
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+      const TickSeen& t = ticks[i];
       ASSERT_GE(t.front_before, 0);
       ASSERT_GE(t.rear, 0);
       const int low = std::min(t.front_before, t.front_after), high = std::max(t.front_before, t.front_after);
       if (low < first_frame) continue;  // the players have not reached the seek yet
       EXPECT_TRUE(t.slider >= low && t.slider <= high)
-          << "slider at " << t.slider << " while the front showed " << t.front_before << ".." << t.front_after;
+          << "slider at " << t.slider << " while the front showed " << t.front_before << ".." << t.front_after
+          << " at tick " << i;
       EXPECT_TRUE(t.rear >= RearOf(low) - 1 && t.rear <= RearOf(high) + 1)
-          << "rear " << t.rear << " with front " << t.front_before << ".." << t.front_after;
+          << "rear " << t.rear << " with front " << t.front_before << ".." << t.front_after << " at tick " << i;
     }
   }
 
