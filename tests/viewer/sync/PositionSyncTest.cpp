@@ -172,9 +172,19 @@ TEST_F(Sync, BeyondTheRangeIsClampedToItsEnds) {
   EXPECT_EQ(views_.slider, 0);
 }
 
-TEST_F(Sync, PlayingEveryTickFollowsThePlayedFrameAndTheGuardZoneOnce) {
+struct Speed {
+  const char* name;
+  int level;
+  int margin;  // frames before the end in which commands are refused
+};
+void PrintTo(const Speed& s, std::ostream* out) { *out << s.name; }
+
+class Playing : public Sync, public ::testing::WithParamInterface<Speed> {};
+
+TEST_P(Playing, EveryTickFollowsThePlayedFrameAndTheGuardZoneOnce) {
   ASSERT_TRUE(Open(15.0));
   const int frames = recording_.main_frames;
+  ASSERT_EQ(pair_.SetRate(GetParam().level), S_OK);
   ASSERT_EQ(pair_.Play(), S_OK);
   const std::vector<TickSeen> to_end = TickUntil(frames - 1);
   ASSERT_FALSE(to_end.empty());
@@ -183,7 +193,7 @@ TEST_F(Sync, PlayingEveryTickFollowsThePlayedFrameAndTheGuardZoneOnce) {
   ASSERT_EQ(views_.zone, std::vector<bool>{true}) << "the zone near the end is entered once";
   for (const TickSeen& t : to_end) {
     if (t.zone_changed) {
-      EXPECT_GE(t.slider, frames - 20 - 1) << "entered 20 frames before the end";
+      EXPECT_GE(t.slider, frames - GetParam().margin - 1) << "entered within the margin of the end";
     }
   }
 
@@ -196,11 +206,17 @@ TEST_F(Sync, PlayingEveryTickFollowsThePlayedFrameAndTheGuardZoneOnce) {
   sync_.DragEnd(5);
   EXPECT_EQ(views_.slider, 5);
   EXPECT_EQ(players_.state(), PlayState::kPlaying);
-  const std::vector<TickSeen> again = TickUntil(20);
+  // Up to a few frames before the zone (at x2 it is two thirds of this
+  // short recording).
+  const std::vector<TickSeen> again = TickUntil(frames - GetParam().margin - 5);
   ExpectInStep(again, 5);
   EXPECT_EQ(views_.zone, (std::vector<bool>{true, false})) << "left once";
   for (const TickSeen& t : again) EXPECT_GE(t.slider, 5) << "never a position from before the seek";
 }
+
+const Speed kSpeeds[] = {{"Normal", 1, 20}, {"Double", 2, 40}};
+INSTANTIATE_TEST_SUITE_P(Speeds, Playing, ::testing::ValuesIn(kSpeeds),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A seek near the end while playing sends the players to the bounded frame,
 // and the tick accepts the positions from there on: the views never freeze.
