@@ -16,6 +16,8 @@
 #include "player/VideoDecoder.h"
 #include "player/ViewPair.h"
 #include "tools/samplecard/SampleCard.h"
+#include "viewer/commands/PositionSync.h"
+#include "viewer/commands/ViewPairPlayers.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -223,6 +225,42 @@ void BM_PlayPairFromTheStart(benchmark::State& state) {
   state.counters["late_skipped"] = static_cast<double>(late_dropped);
 }
 BENCHMARK(BM_PlayPairFromTheStart)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The playback tick's own work while a 1080p pair plays at x1: the position
+// read, the guard zone, and the sample shown under the data lock (the views
+// take the values and do nothing with them here).
+void BM_PlaybackTick1080p(benchmark::State& state) {
+  const auto& rec = Recording1080();
+  double worst_ms = 0, sum_ms = 0;
+  int ticks = 0;
+  for (auto _ : state) {
+    platform::RecordingSink sink;
+    player::ViewPair pair(&sink, {&sink, {}}, {&sink, {}});
+    pair.SetUp("Noto Sans CJK JP");
+    pair.Open(rec.main_path);
+    while (!pair.media_ready()) std::this_thread::sleep_for(10ms);
+    pair.LoadSensorData(rec.main_path);
+    viewer::ViewPairPlayers players(pair);
+    viewer::PositionSync sync(players, nullptr);
+    sync.Start();
+    pair.Play();
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < 3s) {
+      std::this_thread::sleep_for(30ms);
+      const auto before = std::chrono::steady_clock::now();
+      sync.Tick();
+      const double ms = Seconds(std::chrono::steady_clock::now() - before) * 1000;
+      worst_ms = std::max(worst_ms, ms);
+      sum_ms += ms;
+      ++ticks;
+    }
+    pair.Pause();
+  }
+  state.counters["tick_mean_ms"] = ticks > 0 ? sum_ms / ticks : 0;
+  state.counters["tick_worst_ms"] = worst_ms;
+  state.counters["ticks"] = ticks;
+}
+BENCHMARK(BM_PlaybackTick1080p)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -159,6 +159,12 @@ std::int64_t MovieView::IndexSensorData() {
   return data_.IndexFrames(frame_count_) ? 1 : 0;
 }
 
+void MovieView::ReadSensorData(const std::function<void(const recording::SensorDataFile&)>& read) const {
+  if (!file_mutex_) return read(data_);  // never set up: nothing loads
+  platform::NamedMutexLock lock(file_mutex_);
+  read(data_);
+}
+
 bool MovieView::PreloadSensorData(const std::filesystem::path& video_path) {
   preload_.Cancel();
   platform::NamedMutexLock cache(cache_mutex_);

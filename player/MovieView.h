@@ -100,6 +100,9 @@ class MovieView {
   int volume() const { return volume_; }
   bool media_ready() const;
   const recording::SensorDataFile& sensor_data() const { return data_; }
+  // Runs read with the sensor data under the file lock, so that a load or a
+  // free never changes it meanwhile; read must not keep references to it.
+  void ReadSensorData(const std::function<void(const recording::SensorDataFile&)>& read) const;
   // The open recording's video timing (empty when none is open).
   const recording::VideoTiming& timing() const { return timing_; }
   // The back end, for tools and tests on the driving thread (valid until the
