@@ -336,7 +336,11 @@ std::size_t SourceScanner::SelectItem(TreeItem* item) {
 }
 
 bool SourceScanner::ReloadSource() {
+  // The tree goes first; nothing may keep pointing into it, and the list of
+  // the old source goes with it, so a failed reload leaves an empty source.
   tree_.Clear();
+  selected_ = nullptr;
+  entries_.clear();
   platform::FileSystem& fs = platform::Fs();
   const auto volumes = fs.RemovableVolumes();
   for (auto it = volumes.rbegin(); it != volumes.rend(); ++it) {
@@ -357,6 +361,7 @@ bool SourceScanner::ReloadSource() {
     OpenSource(file, SourceKind::kFile);
     return true;
   }
+  EntriesChanged();
   return false;
 }
 

@@ -253,6 +253,9 @@ TEST_F(Scanning, ReloadPrefersTheLastRemovableCardThenTheStoredFolderThenTheFile
 
   fake_.removable.clear();
   EXPECT_FALSE(scanner_.ReloadSource()) << "nothing stored yet";
+  // The card's tree is gone: nothing may still point into it.
+  EXPECT_EQ(scanner_.selected_item(), nullptr);
+  EXPECT_TRUE(scanner_.entries().empty());
   viewer::WriteFolderIni(viewer::kSectionSource, viewer::kKeyFile,
                          (card_ / "Normal/Main/A__-240301-100000-000001M.MOV").string());
   ASSERT_TRUE(scanner_.ReloadSource());

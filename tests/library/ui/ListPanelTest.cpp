@@ -6,9 +6,12 @@
 #include <set>
 #include <thread>
 
+#include "FakeFileSystem.h"
 #include "TestFiles.h"
 #include "library/ui/CFilerContainerDlg.h"
 #include "platform/RecordingSink.h"
+#include "platform/ScopedFileSystem.h"
+#include "viewer/settings/FolderIni.h"
 #include "viewer/skin/CResourceImage.h"
 #include "viewer/skin/CSkinButton.h"
 
@@ -298,6 +301,21 @@ TEST_F(ListPanel, GeneratedCardShowsEveryGroupAndTrigger) {
   }
   EXPECT_EQ(groups, (std::set<std::string>{"Normal/240301_0001", "Normal/240301_0002", "Parking/240301_0001"}));
   EXPECT_EQ(triggers, (std::set<std::string>{"A_", "G_", "M_", "P_", "T_", "PG"}));
+}
+
+TEST_F(ListPanel, AReloadThatFindsNoSourceLeavesAnEmptyPanel) {
+  // No card inserted and nothing stored: the reload finds no source. The
+  // shown card's tree is gone, and the panel must not select into it.
+  viewer::InitializeSettings(dir_ / "startup", dir_ / "config");
+  testfiles::FakeFileSystem fake;
+  fake.use_removable = true;
+  platform::ScopedFileSystem scoped{fake};
+  panel_.OpenSource(card_, SourceKind::kCard);
+  ASSERT_FALSE(panel_.list()->rows().empty());
+  EXPECT_FALSE(panel_.ReloadSource());
+  EXPECT_EQ(panel_.tree()->selected(), nullptr);
+  EXPECT_TRUE(panel_.list()->rows().empty());
+  QApplication::processEvents();
 }
 
 TEST_F(ListPanel, SourceLostWhileShownPostsOnceAndTheListStaysUsable) {
