@@ -22,6 +22,7 @@
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
+#include "viewer/window/RecordingOpener.h"
 
 namespace viewer {
 namespace {
@@ -64,7 +65,8 @@ QWidget* Placeholder(QWidget* parent, const char* name) {
 CQuorbexDlg::CQuorbexDlg(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint),
       sink_(this),
-      views_(&sink_, {&sink_, [this] { RepaintView(0); }}, {&sink_, [this] { RepaintView(1); }}) {
+      player_sink_(&sink_),
+      views_(&sink_, {&player_sink_, [this] { RepaintView(0); }}, {&player_sink_, [this] { RepaintView(1); }}) {
   setFixedSize(kWindowWidth, kWindowHeight);
   setFont(UiFonts::Shared().font(UiFontSize::k10));
   playback_timer_.setInterval(30);
@@ -72,6 +74,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
     if (on_playback_tick) on_playback_tick();
   });
   CreateControls();
+  opener_ = std::make_unique<RecordingOpener>(*this);
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
@@ -299,7 +302,8 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     // menu, zoom clicks, docking, folder changes and a lost source belong to
     // the playback controller.
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
-                            0x84B1u, 0x8515u, kMessageDockView, kMessageKeepOnScreen}) {
+                            0x84B1u, 0x8515u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
+                            player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
     // Accepted and ignored: list double click and the vehicle panel's close,

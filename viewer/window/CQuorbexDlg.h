@@ -17,6 +17,7 @@
 #include "viewer/commands/MainWindowLayout.h"
 #include "viewer/skin/COffScreenDC.h"
 #include "viewer/skin/QtMessageSink.h"
+#include "viewer/window/GenerationSink.h"
 
 namespace library {
 class CFilerContainerDlg;
@@ -27,6 +28,7 @@ namespace viewer {
 class CLogoDlg;
 class CMovieDialog;
 class CMovieStatic;
+class RecordingOpener;
 class CSkinButton;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
@@ -91,6 +93,10 @@ class CQuorbexDlg : public QDialog {
 
   platform::MessageSink& sink() { return sink_; }
   player::ViewPair& views() { return views_; }
+  // Where the players post: stamps their messages with the open's generation.
+  GenerationSink& player_sink() { return player_sink_; }
+  // Opens what is selected in the list and plays it.
+  RecordingOpener& opener() { return *opener_; }
   library::CFilerContainerDlg* filer() const { return filer_; }
   CSkinButton* bar_button(int index) const { return bar_[static_cast<std::size_t>(index)]; }
   CSkinButton* close_button() const { return close_; }
@@ -151,6 +157,7 @@ class CQuorbexDlg : public QDialog {
   static const std::map<std::uint32_t, MessageHandler>& MessageTable();
 
   QtMessageSink sink_;
+  GenerationSink player_sink_;
   player::ViewPair views_;
   std::shared_ptr<platform::NamedMutex> cache_mutex_;
   std::shared_ptr<platform::NamedMutex> crash_point_mutex_;
@@ -181,6 +188,7 @@ class CQuorbexDlg : public QDialog {
   bool shut_down_ = false;
   bool dragging_ = false;
   QPoint grab_;
+  std::unique_ptr<RecordingOpener> opener_;  // last: it uses the views and the list
 };
 
 }  // namespace viewer
