@@ -68,6 +68,7 @@ void RecordingOpener::OnOpenTimer() {
   if (player::Failed(window_.views().Open(opened_))) {
     wait_timer_.stop();
     Follow(sequence_.OpenFailed(open->generation));
+    return;
   }
   window_.UpdateEnabledControls();
 }
@@ -90,10 +91,9 @@ void RecordingOpener::OnMediaReady(std::uint32_t generation) {
     window_.views().Seek(0);
     loader_.Load(opened_, generation);
     window_.views().Play();
-    window_.SetPlayButton(window_.views().state() == player::MovieView::ViewState::kPlaying);
+    ShowPlayState();
   }
   Follow(outcome);
-  window_.UpdateEnabledControls();
 }
 
 void RecordingOpener::OnDataLoaded(std::uint32_t generation) {
@@ -111,8 +111,12 @@ bool RecordingOpener::OnCommand(int command) {
   } else {
     views.Play();
   }
-  window_.SetPlayButton(views.state() == player::MovieView::ViewState::kPlaying);
+  ShowPlayState();
   return true;
+}
+
+void RecordingOpener::ShowPlayState() {
+  window_.SetPlayButton(window_.views().state() == player::MovieView::ViewState::kPlaying);
 }
 
 void RecordingOpener::Follow(const OpenSequence::Outcome& outcome) {

@@ -45,7 +45,10 @@ class RecordingOpener {
   bool OnCommand(int command);
   void OnMediaReady(std::uint32_t generation);
   void OnDataLoaded(std::uint32_t generation);
+  // Restarts the delay when the outcome asks for it; recomputes the controls.
   void Follow(const OpenSequence::Outcome& outcome);
+  // The play button's face from the pair's state.
+  void ShowPlayState();
 
   CQuorbexDlg& window_;
   OpenSequence sequence_;
