@@ -14,6 +14,7 @@
 #include "viewer/skin/CSkinSliderCtrl.h"
 #include "viewer/skin/CLogoDlg.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "WindowUnderTest.h"
 
 namespace viewer {
 namespace {
@@ -22,22 +23,11 @@ namespace fs = std::filesystem;
 
 QRect Q(const LayoutRect& r) { return QRect(r.left, r.top, r.width, r.height); }
 
-// The card's root folder: above Normal/Main.
-fs::path CardRoot() { return testfiles::SharedCard().front().main_path.parent_path().parent_path().parent_path(); }
+fs::path CardRoot() { return CardRootOf(testfiles::SharedCard().front().main_path); }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public WindowUnderTest {
  protected:
-  void SetUp() override {
-    fs::create_directories(dir_ / "start");
-    InitializeSettings(dir_ / "start", dir_ / "config");
-    ASSERT_TRUE(window_.InitDialog());
-    window_.show();
-  }
-  void TearDown() override { InitializeSettings(fs::current_path()); }
   CSkinButton* Bar(Control c) const { return window_.bar_button(static_cast<int>(c)); }
-
-  testfiles::TempDir dir_;
-  CQuorbexDlg window_;
 };
 
 class SizeModes : public MainWindow, public ::testing::WithParamInterface<int> {};

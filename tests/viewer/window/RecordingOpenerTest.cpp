@@ -13,6 +13,7 @@
 #include "viewer/settings/FolderIni.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/RecordingOpener.h"
+#include "WindowUnderTest.h"
 
 namespace viewer {
 namespace {
@@ -30,24 +31,20 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return true;
 }
 
-class RecordingOpening : public ::testing::Test {
+class RecordingOpening : public WindowUnderTest {
  protected:
   void SetUp() override {
-    fs::create_directories(dir_ / "start");
-    InitializeSettings(dir_ / "start", dir_ / "config");
-    ASSERT_TRUE(window_.InitDialog());
-    window_.show();
+    WindowUnderTest::SetUp();
     // The deferred initialisation reloads the last source; let it run before
     // a card is opened.
     QApplication::processEvents();
   }
   void TearDown() override {
     window_.Shutdown();
-    InitializeSettings(fs::current_path());
+    WindowUnderTest::TearDown();
   }
   void OpenCard(const std::vector<samplecard::WrittenRecording>& card) {
-    window_.filer()->OpenSource(card.front().main_path.parent_path().parent_path().parent_path(),
-                                library::SourceKind::kCard);
+    window_.filer()->OpenSource(CardRootOf(card.front().main_path), library::SourceKind::kCard);
   }
   const std::vector<library::RecordingEntry>& Rows() const { return window_.filer()->list()->rows(); }
   int RowOf(const fs::path& path) const {
@@ -66,9 +63,6 @@ class RecordingOpening : public ::testing::Test {
     if (!WaitUntil([&] { return FrontStrip() > first + 5; })) return -1;
     return first;
   }
-
-  testfiles::TempDir dir_;
-  CQuorbexDlg window_;
 };
 
 TEST_F(RecordingOpening, ASelectedRowOpensAfterTheDelayAndPlays) {
