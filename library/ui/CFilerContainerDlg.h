@@ -41,7 +41,12 @@ class CFilerContainerDlg : public QWidget {
   // Places the filter toggles and their labels within the client rectangle
   // of the last arrangement: mode 0 side by side, 1 stacked.
   void Layout(int mode);
-  void set_collapsed(bool collapsed) { collapsed_ = collapsed; }
+  // Hides the tree, the list and the filter toggles (zoom mode) or shows
+  // them again; kept through later arrangements.
+  void set_collapsed(bool collapsed) {
+    collapsed_ = collapsed;
+    ShowControls(!collapsed);
+  }
 
   // Called with the row the user picked, under "hMutexCache"; not called
   // when the row is the current one (unless a reopen was asked for).

@@ -23,6 +23,7 @@
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
 #include "viewer/window/RecordingOpener.h"
+#include "viewer/window/ViewModes.h"
 
 namespace viewer {
 namespace {
@@ -75,6 +76,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   });
   CreateControls();
   opener_ = std::make_unique<RecordingOpener>(*this);
+  view_modes_ = std::make_unique<ViewModes>(*this);
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
@@ -200,6 +202,7 @@ void CQuorbexDlg::ApplySizeMode(int mode) {
   size_->setToolTip(QString::fromUtf8(SizeButtonTip(mode).data(), static_cast<qsizetype>(SizeButtonTip(mode).size())));
   volume_slider_->setFixedSize(l.volume_slider.width, l.volume_slider.height);
   volume_slider_->move(l.volume_slider.left, l.volume_slider.top);
+  if (on_layout_applied) on_layout_applied();
   UpdateEnabledControls();
   ApplyViews();
   update();
@@ -254,6 +257,13 @@ void CQuorbexDlg::SetVolume(int volume, bool write) {
 void CQuorbexDlg::ApplyViews() {
   // Unzoomed: the whole picture in each view.
   for (int slot = 0; slot < 2; ++slot) views_.SetViewRectangle(slot, 1.0, 0.0, 0.0);
+  if (on_views_applied) on_views_applied();
+}
+
+void CQuorbexDlg::SetKeepAspect(bool keep) {
+  keep_aspect_ = keep;
+  views_.SetKeepAspect(keep);
+  WriteKeepAspectSetting(keep);
 }
 
 // ---- tables

@@ -29,6 +29,7 @@ class CLogoDlg;
 class CMovieDialog;
 class CMovieStatic;
 class RecordingOpener;
+class ViewModes;
 class CSkinButton;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
@@ -76,6 +77,10 @@ class CQuorbexDlg : public QDialog {
   // the list's, and applies it.
   void SetState(bool loaded, bool held, bool speed_debounce);
   void SetPlayButton(bool playing);
+  // Keep-aspect for both players, written to the settings as "on" or "off".
+  void SetKeepAspect(bool keep);
+  // Applies the views (zoom) to both players.
+  void ApplyViews();
 
   // The playback controller's hooks. Called every 30 ms while a recording
   // plays (timer 100; started and stopped by the controller).
@@ -90,6 +95,10 @@ class CQuorbexDlg : public QDialog {
   std::function<void(const platform::Message&)> on_message;
   // First step of the shutdown: stop and join worker threads.
   std::function<void()> on_shutdown;
+  // After a size mode has placed the controls, before the views are applied.
+  std::function<void()> on_layout_applied;
+  // After the views were reset to the whole picture and applied to the players.
+  std::function<void()> on_views_applied;
 
   platform::MessageSink& sink() { return sink_; }
   player::ViewPair& views() { return views_; }
@@ -97,6 +106,8 @@ class CQuorbexDlg : public QDialog {
   GenerationSink& player_sink() { return player_sink_; }
   // Opens what is selected in the list and plays it.
   RecordingOpener& opener() { return *opener_; }
+  // Zoom, the sub camera's place, fullscreen and the mouse on the videos.
+  ViewModes& view_modes() { return *view_modes_; }
   library::CFilerContainerDlg* filer() const { return filer_; }
   CSkinButton* bar_button(int index) const { return bar_[static_cast<std::size_t>(index)]; }
   CSkinButton* close_button() const { return close_; }
@@ -132,7 +143,6 @@ class CQuorbexDlg : public QDialog {
   void CreateControls();
   void RepaintView(int slot);
   void SetVolume(int volume, bool write);
-  void ApplyViews();
 
   // Commands.
   void OnClose();
@@ -189,6 +199,7 @@ class CQuorbexDlg : public QDialog {
   bool dragging_ = false;
   QPoint grab_;
   std::unique_ptr<RecordingOpener> opener_;  // last: it uses the views and the list
+  std::unique_ptr<ViewModes> view_modes_;
 };
 
 }  // namespace viewer
