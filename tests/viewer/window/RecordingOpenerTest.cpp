@@ -21,16 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Runs the window's event loop until done holds or the time is up.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
-  const auto until = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    QTest::qWait(5);
-  }
-  return true;
-}
-
 class RecordingOpening : public WindowUnderTest {
  protected:
   void SetUp() override {
@@ -43,17 +33,12 @@ class RecordingOpening : public WindowUnderTest {
     window_.Shutdown();
     WindowUnderTest::TearDown();
   }
-  void OpenCard(const std::vector<samplecard::WrittenRecording>& card) {
-    window_.filer()->OpenSource(CardRootOf(card.front().main_path), library::SourceKind::kCard);
-  }
-  const std::vector<library::RecordingEntry>& Rows() const { return window_.filer()->list()->rows(); }
   int RowOf(const fs::path& path) const {
     for (std::size_t i = 0; i < Rows().size(); ++i) {
       if (fs::path(Rows()[i].path) == path) return static_cast<int>(i);
     }
     return -1;
   }
-  void Select(int row) { window_.filer()->list()->on_row_selected(row); }
   int FrontStrip() { return player::screen::StripOnScreen(window_.views().view(player::ViewPair::kFront)); }
   // Waits for the front view to show a picture of the recording, then for
   // playback to move past it; the frame first seen, or -1.
