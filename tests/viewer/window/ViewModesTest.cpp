@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTest>
 #include <chrono>
+#include <filesystem>
 
 #include "../../player/ScreenReading.h"
 #include "WindowUnderTest.h"
@@ -20,6 +21,7 @@
 #include "viewer/skin/CSkinSliderCtrl.h"
 #include "viewer/skin/UiQText.h"
 #include "viewer/window/FullscreenController.h"
+#include "viewer/window/RecordingOpener.h"
 #include "viewer/window/SubViewController.h"
 #include "viewer/window/VideoInput.h"
 #include "viewer/window/ViewModes.h"
@@ -50,16 +52,20 @@ class ViewModesWindow : public WindowUnderTest {
   FullscreenController& fullscreen() { return window_.view_modes().fullscreen(); }
   VideoInput& input() { return window_.view_modes().input(); }
 
-  // Opens the first recording and holds it at front frame frame.
-  void LoadAndHold(int frame) {
+  // Opens the first recording of a card of that many seconds long ones.
+  void Load(double seconds = 3.0) {
     samplecard::CardOptions options;
     options.recordings = 2;
-    options.seconds = 3.0;
+    options.seconds = seconds;
     options.sub_fps = 15.0;
     OpenCard(player::screen::MakeCard(options));
     ASSERT_FALSE(Rows().empty());
     Select(0);
     ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); })) << "the recording never loaded";
+  }
+  // Opens the first recording and holds it at front frame frame.
+  void LoadAndHold(int frame) {
+    ASSERT_NO_FATAL_FAILURE(Load());
     if (window_.views().state() == player::MovieView::ViewState::kPlaying) {
       window_.OnCommand(CommandOf(Control::kPlay));
     }
@@ -190,6 +196,13 @@ TEST_F(ViewModesWindow, DisplaySwitchFloatsTheSubCameraThenSwapsTheCameras) {
   EXPECT_TRUE(WaitUntil([&] { return MainAreaStrip() == rear && FloatingStrip() == 30; }))
       << "main area " << MainAreaStrip() << ", floating " << FloatingStrip();
 
+  // Dragged off every screen, the floating window comes back.
+  floating->move(-5000, -5000);
+  ASSERT_TRUE(WaitUntil([&] { return floating->pos() != QPoint(-5000, -5000); })) << "left off screen";
+  bool on_a_screen = false;
+  for (QScreen* s : QGuiApplication::screens()) on_a_screen |= s->availableGeometry().contains(floating->frameGeometry());
+  EXPECT_TRUE(on_a_screen);
+
   // A size change keeps the swapped cameras in their places.
   window_.OnCommand(kCommandSize);
   EXPECT_EQ(window_.movie_window(1)->geometry(), QRect(6, 24, 868, 489));
@@ -239,6 +252,57 @@ TEST_F(ViewModesWindow, ADoubleClickOnTheDockedSubViewFloatsIt) {
   EXPECT_EQ(sub().main_slot(), 0) << "a double click floats, it does not swap";
   input().DoubleClick(1, QPoint(10, 10));
   EXPECT_EQ(sub().main_slot(), 0);
+}
+
+TEST_F(ViewModesWindow, ASwapOfARecordingShorterThanTwoSecondsReopensIt) {
+  ASSERT_NO_FATAL_FAILURE(Load(1.5));
+  window_.OnCommand(CommandOf(Control::kDisplaySwitch));
+  ASSERT_TRUE(window_.floating_window()->isVisible());
+  const auto before = window_.opener().sequence().generation();
+  const auto opened = window_.opener().opened();
+  window_.OnCommand(CommandOf(Control::kDisplaySwitch));
+  EXPECT_EQ(sub().main_slot(), 1);
+  ASSERT_TRUE(WaitUntil([&] { return window_.opener().sequence().generation() > before && window_.loaded(); }))
+      << "not reopened";
+  EXPECT_EQ(window_.opener().opened(), opened) << "another recording was opened";
+  EXPECT_TRUE(WaitUntil([&] { return MainAreaStrip() >= 0; })) << "the main area shows no rear picture";
+}
+
+TEST_F(ViewModesWindow, PlaybackWaitsForTheRearCameraWhenItHasOne) {
+  // Seen from outside the window: at every player message, whether the
+  // rear was ready when playback had started.
+  bool played_before_rear = false;
+  window_.on_message = [this, &played_before_rear, next = std::move(window_.on_message)](const platform::Message& m) {
+    if (next) next(m);
+    if (window_.views().opened(1) && window_.views().state() == player::MovieView::ViewState::kPlaying &&
+        !window_.views().view(1).media_ready()) {
+      played_before_rear = true;
+    }
+  };
+  ASSERT_NO_FATAL_FAILURE(Load());
+  EXPECT_FALSE(played_before_rear);
+  EXPECT_TRUE(window_.views().opened(1));
+}
+
+TEST_F(ViewModesWindow, ARecordingWithoutItsRearPlaysOnTheFrontAlone) {
+  samplecard::CardOptions options;
+  options.recordings = 2;
+  options.seconds = 2.0;
+  const auto card = player::screen::MakeCard(options);
+  std::filesystem::remove(card[0].sub_path);
+  OpenCard(card);
+  int row = -1;
+  for (std::size_t i = 0; i < Rows().size(); ++i) {
+    if (std::filesystem::path(Rows()[i].path) == card[0].main_path) row = static_cast<int>(i);
+  }
+  ASSERT_GE(row, 0);
+  Select(row);
+  ASSERT_TRUE(WaitUntil([&] { return window_.views().state() == player::MovieView::ViewState::kPlaying; }))
+      << "the front's ready alone did not start playback";
+  EXPECT_FALSE(window_.views().opened(1));
+  int first = -1;
+  ASSERT_TRUE(WaitUntil([&] { return (first = MainAreaStrip()) >= 0; }));
+  EXPECT_TRUE(WaitUntil([&] { return MainAreaStrip() > first + 3; })) << "the front does not play";
 }
 
 QScreen* SecondScreen() {
