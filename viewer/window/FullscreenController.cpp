@@ -15,6 +15,7 @@
 #include "viewer/skin/CSkinProgressBarCtrl.h"
 #include "viewer/skin/CSkinSliderCtrl.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/WindowHooks.h"
 #include "viewer/window/SubViewController.h"
 #include "viewer/window/ZoomController.h"
 
@@ -42,13 +43,10 @@ QScreen* ScreenOf(const QPoint& point) {
 
 FullscreenController::FullscreenController(CQuorbexDlg& window, SubViewController& sub, ZoomController& zoom)
     : window_(window), sub_(sub), zoom_(zoom) {
-  window_.on_command = [this, next = std::move(window_.on_command)](int command) {
-    if (!OnCommand(command) && next) next(command);
-  };
-  sub_.after_swap = [this, next = std::move(sub_.after_swap)] {
-    if (next) next();
+  ChainCommand(window_, [this](int command) { return OnCommand(command); });
+  ChainAfter(sub_.after_swap, [this] {
     if (on_) CoverScreen();
-  };
+  });
 }
 
 bool FullscreenController::OnCommand(int command) {

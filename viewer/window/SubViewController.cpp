@@ -11,6 +11,7 @@
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/skin/CSkinProgressBarCtrl.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/WindowHooks.h"
 #include "viewer/window/ZoomController.h"
 
 namespace viewer {
@@ -23,17 +24,9 @@ QRect ToQRect(const LayoutRect& r) { return QRect(r.left, r.top, r.width, r.heig
 SubViewController::SubViewController(CQuorbexDlg& window, ZoomController& zoom) : window_(window), zoom_(zoom) {
   // A tool window: no task bar entry of its own, above the main window.
   window_.floating_window()->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-  window_.on_command = [this, next = std::move(window_.on_command)](int command) {
-    if (!OnCommand(command) && next) next(command);
-  };
-  window_.on_message = [this, next = std::move(window_.on_message)](const platform::Message& m) {
-    if (next) next(m);
-    OnMessage(m);
-  };
-  window_.on_layout_applied = [this, next = std::move(window_.on_layout_applied)] {
-    if (next) next();
-    Place();
-  };
+  ChainCommand(window_, [this](int command) { return OnCommand(command); });
+  ChainMessage(window_, [this](const platform::Message& m) { OnMessage(m); });
+  ChainAfter(window_.on_layout_applied, [this] { Place(); });
   Place();
 }
 

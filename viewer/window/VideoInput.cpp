@@ -11,6 +11,7 @@
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/skin/UiQText.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/WindowHooks.h"
 #include "viewer/window/FullscreenController.h"
 #include "viewer/window/SubViewController.h"
 #include "viewer/window/ZoomController.h"
@@ -37,10 +38,7 @@ VideoInput::VideoInput(CQuorbexDlg& window, ZoomController& zoom, SubViewControl
       window_.sink().Post(kMessageContextMenu, packed, 0);
     };
   }
-  window_.on_message = [this, next = std::move(window_.on_message)](const platform::Message& m) {
-    if (next) next(m);
-    OnMessage(m);
-  };
+  ChainMessage(window_, [this](const platform::Message& m) { OnMessage(m); });
   window_.on_shutdown = [this, next = std::move(window_.on_shutdown)] {
     click_timer_.stop();
     if (menu_) menu_->close();

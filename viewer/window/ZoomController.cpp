@@ -10,6 +10,7 @@
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/skin/CSkinButton.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/WindowHooks.h"
 
 namespace viewer {
 
@@ -22,17 +23,9 @@ int PointY(std::int64_t packed) { return static_cast<std::int16_t>((packed >> 16
 
 ZoomController::ZoomController(CQuorbexDlg& window) : window_(window) {
   for (int slot = 0; slot < 2; ++slot) Reset(slot, window_.movie_window(slot)->size());
-  window_.on_command = [this, next = std::move(window_.on_command)](int command) {
-    if (!OnCommand(command) && next) next(command);
-  };
-  window_.on_message = [this, next = std::move(window_.on_message)](const platform::Message& m) {
-    if (next) next(m);
-    OnMessage(m);
-  };
-  window_.on_views_applied = [this, next = std::move(window_.on_views_applied)] {
-    if (next) next();
-    Apply();
-  };
+  ChainCommand(window_, [this](int command) { return OnCommand(command); });
+  ChainMessage(window_, [this](const platform::Message& m) { OnMessage(m); });
+  ChainAfter(window_.on_views_applied, [this] { Apply(); });
 }
 
 bool ZoomController::OnCommand(int command) {
