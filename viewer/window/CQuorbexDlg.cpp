@@ -365,7 +365,7 @@ void CQuorbexDlg::OnFilter() {
   const int category = last_command_ - kCommandFirstFilter;
   if (category < 0 || category >= 5) return;  // the sixth filter has no toggle in the list
   filer_->SetFilter(category, !filer_->filter(category));
-  UpdateEnabledControls();
+  ForwardCommand();  // an empty list closes the recording
 }
 
 void CQuorbexDlg::ForwardCommand() {

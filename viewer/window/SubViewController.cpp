@@ -1,6 +1,7 @@
 #include "viewer/window/SubViewController.h"
 
 #include <QGuiApplication>
+#include <QRegion>
 #include <QScreen>
 #include <utility>
 
@@ -129,11 +130,11 @@ QPoint SubViewController::HomeOfFloatingWindow() const {
 
 void SubViewController::KeepOnScreen() {
   CMovieDialog* floating = window_.floating_window();
-  const QRect r = floating->frameGeometry();
-  for (QScreen* screen : QGuiApplication::screens()) {
-    if (screen->availableGeometry().contains(r)) return;
-  }
-  floating->move(HomeOfFloatingWindow());
+  // The desktop's work area is every screen's available area together: a
+  // window across two screens side by side is still wholly on it.
+  QRegion desktop;
+  for (QScreen* screen : QGuiApplication::screens()) desktop += screen->availableGeometry();
+  if (!QRegion(floating->frameGeometry()).subtracted(desktop).isEmpty()) floating->move(HomeOfFloatingWindow());
 }
 
 }  // namespace viewer

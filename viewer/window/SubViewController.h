@@ -41,8 +41,8 @@ class SubViewController {
   void Dock();
   // 38013: float when docked, swap the cameras when floating.
   void DisplaySwitch();
-  // Moves the floating window back beside the main window when its
-  // rectangle is not wholly on one screen's available area.
+  // Moves the floating window back beside the main window when part of it
+  // lies outside the desktop's work area.
   void KeepOnScreen();
   // Both video windows where the size mode puts them (after a size change,
   // a swap, or leaving fullscreen).

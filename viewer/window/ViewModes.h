@@ -5,6 +5,7 @@
 namespace viewer {
 
 class CQuorbexDlg;
+class FilterCommands;
 class FullscreenController;
 class SubViewController;
 class VideoInput;
@@ -12,7 +13,8 @@ class ZoomController;
 
 // How the main window shows its two cameras: the zoom, the docked or
 // floating sub camera and the display switch, fullscreen, and the mouse on
-// the video windows. Made once by the window, after its controls.
+// the video windows, and the videos emptied when a list filter leaves no
+// entry. Made once by the window, after its controls.
 class ViewModes {
  public:
   explicit ViewModes(CQuorbexDlg& window);
@@ -30,6 +32,7 @@ class ViewModes {
   std::unique_ptr<SubViewController> sub_;
   std::unique_ptr<FullscreenController> fullscreen_;
   std::unique_ptr<VideoInput> input_;
+  std::unique_ptr<FilterCommands> filters_;
 };
 
 }  // namespace viewer

@@ -308,6 +308,23 @@ TEST_F(ViewModesWindow, ARecordingWithoutItsRearPlaysOnTheFrontAlone) {
   EXPECT_TRUE(WaitUntil([&] { return MainAreaStrip() > first + 3; })) << "the front does not play";
 }
 
+TEST_F(ViewModesWindow, FiltersThatLeaveNoEntryCloseTheRecording) {
+  LoadAndHold(30);
+  window_.OnCommand(CommandOf(Control::kZoom));
+  ClickAndWait(0, QPoint(100, 100));
+  for (int id = kCommandFirstFilter; id < kCommandFirstFilter + 5; ++id) window_.OnCommand(id);
+  ASSERT_TRUE(Rows().empty());
+  EXPECT_FALSE(window_.views().opened(0));
+  EXPECT_FALSE(window_.views().opened(1));
+  EXPECT_FALSE(window_.loaded());
+  EXPECT_EQ(zoom().view(0).factor(), 1);
+  // Nothing opens later from a selection made while the filters changed.
+  QTest::qWait(700);
+  EXPECT_FALSE(window_.views().opened(0));
+  EXPECT_LT(player::screen::StripOf(Picture(0)), 0) << "the video still shows a frame";
+  EXPECT_FALSE(window_.bar_button(static_cast<int>(Control::kPlay))->isEnabled());
+}
+
 QScreen* SecondScreen() {
   const auto screens = QGuiApplication::screens();
   return screens.size() >= 2 ? screens[1] : nullptr;
