@@ -23,6 +23,7 @@
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
 #include "viewer/window/RecordingOpener.h"
+#include "viewer/window/SourceCommand.h"
 
 namespace viewer {
 namespace {
@@ -75,6 +76,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   });
   CreateControls();
   opener_ = std::make_unique<RecordingOpener>(*this);
+  source_command_ = std::make_unique<SourceCommand>(*this);
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }

@@ -29,6 +29,7 @@ class CLogoDlg;
 class CMovieDialog;
 class CMovieStatic;
 class RecordingOpener;
+class SourceCommand;
 class CSkinButton;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
@@ -90,6 +91,8 @@ class CQuorbexDlg : public QDialog {
   std::function<void(const platform::Message&)> on_message;
   // First step of the shutdown: stop and join worker threads.
   std::function<void()> on_shutdown;
+  // Ends zoom mode in both views; set by the zoom controller, nothing until then.
+  std::function<void()> zoom_off;
 
   platform::MessageSink& sink() { return sink_; }
   player::ViewPair& views() { return views_; }
@@ -97,6 +100,8 @@ class CQuorbexDlg : public QDialog {
   GenerationSink& player_sink() { return player_sink_; }
   // Opens what is selected in the list and plays it.
   RecordingOpener& opener() { return *opener_; }
+  // The source command (38009) and its dialog.
+  SourceCommand& source_command() { return *source_command_; }
   library::CFilerContainerDlg* filer() const { return filer_; }
   CSkinButton* bar_button(int index) const { return bar_[static_cast<std::size_t>(index)]; }
   CSkinButton* close_button() const { return close_; }
@@ -189,6 +194,7 @@ class CQuorbexDlg : public QDialog {
   bool dragging_ = false;
   QPoint grab_;
   std::unique_ptr<RecordingOpener> opener_;  // last: it uses the views and the list
+  std::unique_ptr<SourceCommand> source_command_;
 };
 
 }  // namespace viewer
