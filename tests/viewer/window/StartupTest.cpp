@@ -213,6 +213,21 @@ TEST_F(Startup, AStoredSourceThatIsGoneStartsEmptyWithoutAMessage) {
       << "a new source can be chosen";
 }
 
+TEST_F(Startup, TheRowNamedOnTheCommandLineOpensAndPlays) {
+  const fs::path folder = dir_ / "Normal";
+  ASSERT_FALSE(CopyNormalRecordings(folder).empty());
+  options_.source = folder;
+  options_.select_row = 1;
+  CQuorbexApp app;
+  ASSERT_TRUE(app.InitInstance(options_, nullptr));
+  viewer::CQuorbexDlg& window = *app.window();
+  player::MovieView& front = window.views().view(player::ViewPair::kFront);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return front.FrameOnScreen().frame > 3; }, 10000)) << "nothing played";
+  ASSERT_GE(window.filer()->list()->rows().size(), 2u);
+  EXPECT_EQ(window.opener().opened().string(), window.filer()->list()->rows()[1].path);
+  EXPECT_EQ(window.filer()->current_row(), 1);
+}
+
 // The threads of this process.
 int ThreadCount() {
   int n = 0;
@@ -281,6 +296,15 @@ TEST(Arguments, SourceAndScreenshot) {
   EXPECT_TRUE(none.source.empty());
   EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "a", "b"}, &none, &error));
   EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--screenshot"}, &none, &error));
+  EXPECT_EQ(none.select_row, -1);
+  CQuorbexApp::Options selected;
+  ASSERT_TRUE(CQuorbexApp::ParseArguments({"brennovale", "--select", "2", "/card"}, &selected, &error));
+  EXPECT_EQ(selected.select_row, 2);
+  EXPECT_EQ(selected.source, "/card");
+  for (const char* bad : {"-1", "two", "2x", ""}) {
+    EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--select", bad}, &selected, &error)) << bad;
+  }
+  EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--select"}, &selected, &error));
 }
 
 }  // namespace
