@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <clocale>
 #include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <optional>
 
+#include "library/ui/CFilerContainerDlg.h"
 #include "viewer/commands/CommandLineSource.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/settings/UiTextTable.h"
@@ -13,21 +16,38 @@
 
 namespace app {
 
+namespace {
+
+// A whole decimal number of at least 0; nothing when text is anything else.
+std::optional<int> Count(const std::string& text) {
+  int n = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (r.ec != std::errc() || r.ptr != text.data() + text.size() || n < 0) return std::nullopt;
+  return n;
+}
+
+}  // namespace
+
 bool CQuorbexApp::ParseArguments(const std::vector<std::string>& args, Options* options, std::string* error) {
-  const char* usage = "usage: brennovale [PATH] [--screenshot PNG [MILLISECONDS]]";
+  const char* usage = "usage: brennovale [PATH] [--select ROW] [--screenshot PNG [MILLISECONDS]]";
   for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--screenshot") {
+    if (args[i] == "--select") {
+      const std::optional<int> row = i + 1 < args.size() ? Count(args[i + 1]) : std::nullopt;
+      if (!row) {
+        *error = usage;
+        return false;
+      }
+      options->select_row = *row;
+      ++i;
+    } else if (args[i] == "--screenshot") {
       if (i + 1 >= args.size()) {
         *error = usage;
         return false;
       }
       options->screenshot = args[++i];
-      if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-') {
-        const std::string& text = args[i + 1];
-        int ms = 0;
-        const auto r = std::from_chars(text.data(), text.data() + text.size(), ms);
-        if (r.ec == std::errc() && r.ptr == text.data() + text.size() && ms >= 0) {
-          options->screenshot_delay_ms = ms;
+      if (i + 1 < args.size()) {
+        if (const std::optional<int> ms = Count(args[i + 1])) {
+          options->screenshot_delay_ms = *ms;
           ++i;
         }
       }
@@ -70,11 +90,24 @@ bool CQuorbexApp::InitInstance(const Options& options, std::string* error) {
     }
   }
   window_->show();
+  if (options.select_row >= 0) {
+    // Queued behind the deferred initialisation, which lists the source.
+    QTimer::singleShot(0, window_.get(), [this] {
+      library::CFilerContainerDlg* filer = window_->filer();
+      const auto row = static_cast<std::size_t>(options_.select_row);
+      if (row < filer->list()->rows().size()) {
+        filer->list()->on_row_selected(options_.select_row);
+      } else {
+        std::fprintf(stderr, "brennovale: the list has no row %d\n", options_.select_row);
+      }
+    });
+  }
   if (!options.screenshot.empty()) {
     QTimer::singleShot(options.screenshot_delay_ms, window_.get(), [this] {
-      window_->grab().save(QString::fromStdString(options_.screenshot.string()));
+      const bool saved = window_->grab().save(QString::fromStdString(options_.screenshot.string()));
+      if (!saved) std::fprintf(stderr, "brennovale: %s: the picture could not be written\n", options_.screenshot.c_str());
       window_->Shutdown();
-      QCoreApplication::exit(0);
+      QCoreApplication::exit(saved ? 0 : 1);
     });
   }
   return ok && initialised;

@@ -22,9 +22,10 @@ class CQuorbexApp {
     std::filesystem::path source;          // brennovale PATH; empty for none
     std::filesystem::path screenshot;      // grab the window into it and quit
     int screenshot_delay_ms = 3000;
+    int select_row = -1;  // the list's row to select once the source is listed; -1 for none
   };
-  // Reads "brennovale [PATH] [--screenshot PNG [MS]]"; false with a usage
-  // text in error when the arguments do not fit.
+  // Reads "brennovale [PATH] [--select ROW] [--screenshot PNG [MS]]"; false
+  // with a usage text in error when the arguments do not fit.
   static bool ParseArguments(const std::vector<std::string>& args, Options* options, std::string* error);
 
   CQuorbexApp();
@@ -33,7 +34,8 @@ class CQuorbexApp {
   // Start-up up to the first message loop, in order: the start-up folder
   // (it decides where the settings file lives), the UI language and fonts,
   // the main window's own start-up, the command-line source written to
-  // "SOURCE" as the source dialog writes it, the window shown. A refused
+  // "SOURCE" as the source dialog writes it, the window shown, the row to
+  // select selected as a click would once the source is listed. A refused
   // command-line source is reported in error and the program starts
   // without it.
   bool InitInstance(const Options& options, std::string* error);

@@ -1,7 +1,5 @@
 // Decoding, showing single frames and playing a pair, on a 1080p recording.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "bench/BenchFiles.h"
 #include "platform/RecordingSink.h"
 #include "player/MovieView.h"
 #include "player/VideoDecoder.h"
@@ -29,27 +28,11 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 // One recording of 10 s at 1920 x 1080, 30 fps, a key frame every second.
-const samplecard::WrittenRecording& Recording1080() {
-  static const samplecard::WrittenRecording rec = [] {
-    const char* env = std::getenv("BRENNOVALE_BENCH_DIR");
-    const fs::path root = fs::path(env ? env : (fs::temp_directory_path() / "brennovale-bench").string()) / "hd";
-    samplecard::CardOptions o;
-    o.recordings = 1;
-    o.seconds = 10;
-    o.width = 1920;
-    o.height = 1080;
-    o.gop = 30;
-    auto plan = samplecard::PlanSampleCard(root, o);
-    if (!fs::exists(plan.front().data_path)) {
-      auto card = samplecard::WriteSampleCard(root, o);
-      if (!card) std::abort();
-    }
-    return plan.front();
-  }();
-  return rec;
-}
+const samplecard::WrittenRecording& Recording1080() { return bench::Card1080("hd", 1, 10).front(); }
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+using bench::CpuSeconds;
+using bench::ResidentMb;
+using bench::Seconds;
 
 // Frames per second of `ffmpeg -f null` decoding the same file, timed here.
 double FfmpegDecodeRate(const fs::path& path, int threads, int frames) {
@@ -144,22 +127,6 @@ void BM_ShowFrameLatency(benchmark::State& state) {
   state.counters["half_gop_at_ffmpeg_rate_ms"] = ffmpeg > 0 ? 15 * 1000 / ffmpeg : 0;
 }
 BENCHMARK(BM_ShowFrameLatency)->Iterations(1)->Unit(benchmark::kSecond);
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Resident memory of this process in MB.
-double ResidentMb() {
-  std::FILE* f = std::fopen("/proc/self/statm", "r");
-  if (f == nullptr) return 0;
-  long pages = 0, resident = 0;
-  const int read = std::fscanf(f, "%ld %ld", &pages, &resident);
-  std::fclose(f);
-  return read == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1048576.0) : 0;
-}
 
 // Both cameras of a 1080p recording from their opening, in the first three
 // seconds: how far the screen is behind the clock (the clock past the end of

@@ -24,6 +24,7 @@
 #include "viewer/skin/UiQText.h"
 #include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ViewModes.h"
+#include "viewer/window/SourceCommand.h"
 
 namespace viewer {
 namespace {
@@ -77,6 +78,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   CreateControls();
   opener_ = std::make_unique<RecordingOpener>(*this);
   view_modes_ = std::make_unique<ViewModes>(*this);
+  source_command_ = std::make_unique<SourceCommand>(*this);
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }

@@ -30,6 +30,7 @@ class CMovieDialog;
 class CMovieStatic;
 class RecordingOpener;
 class ViewModes;
+class SourceCommand;
 class CSkinButton;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
@@ -108,6 +109,8 @@ class CQuorbexDlg : public QDialog {
   RecordingOpener& opener() { return *opener_; }
   // Zoom, the sub camera's place, fullscreen and the mouse on the videos.
   ViewModes& view_modes() { return *view_modes_; }
+  // The source command (38009) and its dialog.
+  SourceCommand& source_command() { return *source_command_; }
   library::CFilerContainerDlg* filer() const { return filer_; }
   CSkinButton* bar_button(int index) const { return bar_[static_cast<std::size_t>(index)]; }
   CSkinButton* close_button() const { return close_; }
@@ -200,6 +203,7 @@ class CQuorbexDlg : public QDialog {
   QPoint grab_;
   std::unique_ptr<RecordingOpener> opener_;  // last: it uses the views and the list
   std::unique_ptr<ViewModes> view_modes_;
+  std::unique_ptr<SourceCommand> source_command_;
 };
 
 }  // namespace viewer

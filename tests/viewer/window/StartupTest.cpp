@@ -4,12 +4,18 @@
 #include <QTest>
 #include <set>
 
+#include "FakeFileSystem.h"
 #include "TestFiles.h"
 #include "app/CQuorbexApp.h"
+#include "library/SourceSetting.h"
 #include "library/ui/CFilerContainerDlg.h"
+#include "platform/ScopedFileSystem.h"
 #include "viewer/settings/FolderIni.h"
+#include "viewer/skin/CMsgBox.h"
+#include "viewer/skin/CMsgDlg.h"
 #include "viewer/skin/CSkinButton.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/RecordingOpener.h"
 
 namespace app {
 namespace {
@@ -23,17 +29,54 @@ class Startup : public ::testing::Test {
     fs::create_directories(start_);
     options_.startup_folder = start_;
     options_.config_home = dir_ / "config";
+    // No removable volume unless a test makes one: the machine's own would
+    // be taken as the card at start.
+    fake_.use_removable = true;
+    viewer::CMsgBox::SetRunner([this](viewer::CMsgDlg& d) {
+      messages_.push_back(d.message()->text());
+      return static_cast<int>(QDialog::Accepted);
+    });
   }
-  void TearDown() override { viewer::InitializeSettings(fs::current_path()); }
+  void TearDown() override {
+    viewer::CMsgBox::SetRunner([](viewer::CMsgDlg& d) { return d.exec(); });
+    viewer::InitializeSettings(fs::current_path());
+  }
   // Runs the posted deferred initialisation.
   static void Settle() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
   }
   std::string Setting(const char* section, const char* key) { return viewer::ReadFolderIni(section, key); }
 
+  // The Normal recordings of the shared card copied into a plain folder; their names.
+  std::set<std::string> CopyNormalRecordings(const fs::path& folder) {
+    fs::create_directories(folder);
+    std::set<std::string> names;
+    for (const auto& r : testfiles::SharedCard()) {
+      if (r.main_path.string().find("/Normal/") == std::string::npos) continue;
+      fs::copy_file(r.main_path, folder / r.main_path.filename());
+      names.insert(r.main_path.filename().string());
+    }
+    return names;
+  }
+  // Lists the first group of the first folder in the tree, as a click on it would.
+  static void ListFirstGroup(CQuorbexApp& app) {
+    library::CFilerContainerDlg* filer = app.window()->filer();
+    if (filer->scanner().tree().top().empty()) return;
+    library::TreeItem* top = filer->scanner().tree().top()[0].get();
+    if (!top->children.empty()) filer->SelectItem(top->children[0].get());
+  }
+  std::set<std::string> Listed(CQuorbexApp& app) {
+    std::set<std::string> listed;
+    for (const auto& e : app.window()->filer()->list()->rows()) listed.insert(e.name);
+    return listed;
+  }
+
   testfiles::TempDir dir_;
   fs::path start_ = dir_ / "start";
   CQuorbexApp::Options options_;
+  testfiles::FakeFileSystem fake_;
+  platform::ScopedFileSystem scoped_{fake_};
+  QStringList messages_;
 };
 
 TEST_F(Startup, FirstStartWritesTheDisplayDefaultsAndTheEffectiveVolume) {
@@ -80,16 +123,8 @@ std::string VolumeName(const ::testing::TestParamInfo<VolumeRow>& info) { return
 INSTANTIATE_TEST_SUITE_P(Rows, StartupVolume, ::testing::ValuesIn(kVolumes), VolumeName);
 
 TEST_F(Startup, AFolderOnTheCommandLineIsStoredAndListed) {
-  const auto& card = testfiles::SharedCard();
-  // The card's Normal recordings copied into a plain folder.
   const fs::path folder = dir_ / "recordings";
-  fs::create_directories(folder);
-  std::set<std::string> names;
-  for (const auto& r : card) {
-    if (r.main_path.string().find("/Normal/") == std::string::npos) continue;
-    fs::copy_file(r.main_path, folder / r.main_path.filename());
-    names.insert(r.main_path.filename().string());
-  }
+  const std::set<std::string> names = CopyNormalRecordings(folder);
   ASSERT_FALSE(names.empty());
   options_.source = folder;
   CQuorbexApp app;
@@ -105,9 +140,7 @@ TEST_F(Startup, AFolderOnTheCommandLineIsStoredAndListed) {
   library::TreeItem* top = filer->scanner().tree().top()[0].get();
   ASSERT_EQ(top->children.size(), 1u);
   EXPECT_EQ(filer->SelectItem(top->children[0].get()), names.size());
-  std::set<std::string> listed;
-  for (const auto& e : filer->list()->rows()) listed.insert(e.name);
-  EXPECT_EQ(listed, names);
+  EXPECT_EQ(Listed(app), names);
   // The buttons follow the new list.
   EXPECT_TRUE(app.window()->bar_button(static_cast<int>(viewer::Control::kNext))->isEnabled());
 }
@@ -136,6 +169,121 @@ TEST_F(Startup, AMissingPathIsRefusedAndTheProgramStartsWithoutIt) {
   EXPECT_TRUE(app.window()->isVisible());
 }
 
+TEST_F(Startup, ACardShapedRemovableVolumeOnTheCommandLineIsTheCard) {
+  const fs::path card = dir_ / "card";
+  const std::set<std::string> names = CopyNormalRecordings(card / "Normal");
+  fake_.removable = {card};
+  options_.source = card;
+  CQuorbexApp app;
+  std::string error;
+  ASSERT_TRUE(app.InitInstance(options_, &error)) << error;
+  EXPECT_EQ(Setting("SOURCE", "SELECT"), "SD");
+  EXPECT_EQ(Setting("SOURCE", "SD"), card.string());
+  Settle();
+  EXPECT_EQ(app.window()->filer()->scanner().kind(), library::SourceKind::kCard);
+  EXPECT_EQ(Listed(app), names);
+}
+
+TEST_F(Startup, TheStoredSourceIsReloaded) {
+  const fs::path folder = dir_ / "recordings";
+  const std::set<std::string> names = CopyNormalRecordings(folder);
+  viewer::InitializeSettings(start_, options_.config_home);
+  ASSERT_TRUE(library::WriteSourceSetting(library::SourceKind::kFolder, folder.string()));
+  CQuorbexApp app;
+  ASSERT_TRUE(app.InitInstance(options_, nullptr));
+  Settle();
+  EXPECT_EQ(app.window()->filer()->scanner().kind(), library::SourceKind::kFolder);
+  EXPECT_EQ(app.window()->filer()->scanner().source_path(), folder);
+  ListFirstGroup(app);
+  EXPECT_EQ(Listed(app), names);
+}
+
+TEST_F(Startup, AStoredSourceThatIsGoneStartsEmptyWithoutAMessage) {
+  viewer::InitializeSettings(start_, options_.config_home);
+  ASSERT_TRUE(library::WriteSourceSetting(library::SourceKind::kFile, (dir_ / "gone" / "A__-240301-100000-000001M.MOV").string()));
+  ASSERT_TRUE(library::WriteSourceSetting(library::SourceKind::kFolder, (dir_ / "gone").string()));
+  CQuorbexApp app;
+  ASSERT_TRUE(app.InitInstance(options_, nullptr));
+  Settle();
+  EXPECT_TRUE(app.window()->filer()->list()->rows().empty());
+  EXPECT_TRUE(app.window()->filer()->scanner().tree().top().empty());
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join("; ").toStdString();
+  EXPECT_TRUE(app.window()->isVisible());
+  EXPECT_TRUE(app.window()->bar_button(static_cast<int>(viewer::Control::kSource))->isEnabled())
+      << "a new source can be chosen";
+}
+
+TEST_F(Startup, TheRowNamedOnTheCommandLineOpensAndPlays) {
+  const fs::path folder = dir_ / "Normal";
+  ASSERT_FALSE(CopyNormalRecordings(folder).empty());
+  options_.source = folder;
+  options_.select_row = 1;
+  CQuorbexApp app;
+  ASSERT_TRUE(app.InitInstance(options_, nullptr));
+  viewer::CQuorbexDlg& window = *app.window();
+  player::MovieView& front = window.views().view(player::ViewPair::kFront);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return front.FrameOnScreen().frame > 3; }, 10000)) << "nothing played";
+  ASSERT_GE(window.filer()->list()->rows().size(), 2u);
+  EXPECT_EQ(window.opener().opened().string(), window.filer()->list()->rows()[1].path);
+  EXPECT_EQ(window.filer()->current_row(), 1);
+}
+
+// The threads of this process.
+int ThreadCount() {
+  int n = 0;
+  for ([[maybe_unused]] const auto& task : fs::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+struct CloseRow {
+  const char* name;
+  // Runs the event loop until the moment of the close; false when it never came.
+  bool (*until)(viewer::CQuorbexDlg& window);
+};
+void PrintTo(const CloseRow& row, std::ostream* out) { *out << row.name; }
+class Closing : public Startup, public ::testing::WithParamInterface<CloseRow> {};
+
+TEST_P(Closing, EndsEveryThreadAndOpensNothingMore) {
+  const fs::path folder = dir_ / "recordings";
+  ASSERT_FALSE(CopyNormalRecordings(folder).empty());
+  options_.source = folder;
+  CQuorbexApp app;
+  ASSERT_TRUE(app.InitInstance(options_, nullptr));
+  Settle();
+  viewer::CQuorbexDlg& window = *app.window();
+  ListFirstGroup(app);
+  ASSERT_FALSE(window.filer()->list()->rows().empty());
+  const int threads_before = ThreadCount();
+
+  window.filer()->list()->on_row_selected(0);
+  ASSERT_TRUE(GetParam().until(window)) << "the moment of the close never came";
+  const fs::path opened = window.opener().opened();
+  const bool loaded = window.loaded();
+  window.close();  // the window manager's close
+  EXPECT_TRUE(window.shut_down());
+  EXPECT_EQ(window.views().state(), player::MovieView::ViewState::kNothing);
+  // Nothing left running: no open after the delay, no message acted on, and
+  // the threads of the players and the loader gone.
+  QTest::qWait(800);
+  EXPECT_EQ(window.opener().opened(), opened);
+  EXPECT_EQ(window.views().state(), player::MovieView::ViewState::kNothing);
+  EXPECT_EQ(window.loaded(), loaded) << "data that arrived after the close was taken";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ThreadCount() <= threads_before; }, 2000))
+      << ThreadCount() << " threads, " << threads_before << " before the open";
+}
+
+const CloseRow kCloses[] = {
+    {"RightAfterSelecting", [](viewer::CQuorbexDlg&) { return true; }},
+    {"WhileOpening",
+     [](viewer::CQuorbexDlg& w) { return QTest::qWaitFor([&] { return !w.opener().opened().empty(); }, 5000); }},
+    {"AtMediaReadyWhileTheLoaderRuns",
+     [](viewer::CQuorbexDlg& w) { return QTest::qWaitFor([&] { return w.views().media_ready(); }, 5000); }},
+    {"WhilePlaying",
+     [](viewer::CQuorbexDlg& w) { return QTest::qWaitFor([&] { return w.loaded(); }, 5000); }},
+};
+std::string CloseName(const ::testing::TestParamInfo<CloseRow>& info) { return info.param.name; }
+INSTANTIATE_TEST_SUITE_P(Rows, Closing, ::testing::ValuesIn(kCloses), CloseName);
+
 TEST(Arguments, SourceAndScreenshot) {
   CQuorbexApp::Options o;
   std::string error;
@@ -148,6 +296,15 @@ TEST(Arguments, SourceAndScreenshot) {
   EXPECT_TRUE(none.source.empty());
   EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "a", "b"}, &none, &error));
   EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--screenshot"}, &none, &error));
+  EXPECT_EQ(none.select_row, -1);
+  CQuorbexApp::Options selected;
+  ASSERT_TRUE(CQuorbexApp::ParseArguments({"brennovale", "--select", "2", "/card"}, &selected, &error));
+  EXPECT_EQ(selected.select_row, 2);
+  EXPECT_EQ(selected.source, "/card");
+  for (const char* bad : {"-1", "two", "2x", ""}) {
+    EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--select", bad}, &selected, &error)) << bad;
+  }
+  EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--select"}, &selected, &error));
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+#include <vector>
+
+#include "tools/samplecard/SampleCard.h"
+
+// What several benchmark programs share: the recordings they measure on and
+// the clocks they read.
+namespace bench {
+
+// A card of recordings at 1920 x 1080, 30 fps, a key frame every second,
+// both cameras; written once into the folder named (under
+// $BRENNOVALE_BENCH_DIR, or brennovale-bench in the temporary folder) and
+// reused by later runs.
+const std::vector<samplecard::WrittenRecording>& Card1080(const char* name, int recordings, double seconds);
+
+double Seconds(std::chrono::steady_clock::duration d);
+// User and system CPU time of the whole process so far, all threads.
+double CpuSeconds();
+// Resident memory of this process in MB.
+double ResidentMb();
+
+}  // namespace bench
