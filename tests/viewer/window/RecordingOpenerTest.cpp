@@ -21,49 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Runs the window's event loop until done holds or the time is up.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
-  const auto until = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    QTest::qWait(5);
-  }
-  return true;
-}
-
-class RecordingOpening : public WindowUnderTest {
- protected:
-  void SetUp() override {
-    WindowUnderTest::SetUp();
-    // The deferred initialisation reloads the last source; let it run before
-    // a card is opened.
-    QApplication::processEvents();
-  }
-  void TearDown() override {
-    window_.Shutdown();
-    WindowUnderTest::TearDown();
-  }
-  void OpenCard(const std::vector<samplecard::WrittenRecording>& card) {
-    window_.filer()->OpenSource(CardRootOf(card.front().main_path), library::SourceKind::kCard);
-  }
-  const std::vector<library::RecordingEntry>& Rows() const { return window_.filer()->list()->rows(); }
-  int RowOf(const fs::path& path) const {
-    for (std::size_t i = 0; i < Rows().size(); ++i) {
-      if (fs::path(Rows()[i].path) == path) return static_cast<int>(i);
-    }
-    return -1;
-  }
-  void Select(int row) { window_.filer()->list()->on_row_selected(row); }
-  int FrontStrip() { return player::screen::StripOnScreen(window_.views().view(player::ViewPair::kFront)); }
-  // Waits for the front view to show a picture of the recording, then for
-  // playback to move past it; the frame first seen, or -1.
-  int WaitForPlayback() {
-    int first = -1;
-    if (!WaitUntil([&] { return (first = FrontStrip()) >= 0; })) return -1;
-    if (!WaitUntil([&] { return FrontStrip() > first + 5; })) return -1;
-    return first;
-  }
-};
+class RecordingOpening : public CardWindow {};
 
 TEST_F(RecordingOpening, ASelectedRowOpensAfterTheDelayAndPlays) {
   samplecard::CardOptions options;
