@@ -258,6 +258,34 @@ TEST_F(PlaybackInWindow, APausedDragShowsTheFrameInBothViewsAndOnTheSlider) {
   EXPECT_EQ(WaitForStrip(Front(), 40, 5s), 40);
 }
 
+TEST_F(PlaybackInWindow, ASlowMotionStepShowsItsFrameEverywhere) {
+  Card(2.0);
+  ASSERT_TRUE(OpenRow(0));
+  window_.OnCommand(CommandOf(Control::kPlay));
+  ASSERT_EQ(State(), PlayState::kPaused);
+  window_.OnMessage({0x8005, 0, 33});
+  EXPECT_EQ(WaitForStrip(Front(), 33, 5s), 33);
+  EXPECT_EQ(WaitForStrip(Rear(), RearOf(33), 5s), RearOf(33));
+  EXPECT_EQ(Slider(), 33);
+}
+
+TEST_F(PlaybackInWindow, PausingReturnsToNormalSpeed) {
+  Card(4.0);
+  ASSERT_TRUE(OpenRow(0));
+  window_.OnCommand(CommandOf(Control::kFastForward));
+  timers_.Fire(WindowTimers::kSpeedSettle);
+  ASSERT_EQ(speed_text_, "再生速度x2.0");
+  window_.OnCommand(CommandOf(Control::kPlay));
+  EXPECT_EQ(State(), PlayState::kPaused);
+  EXPECT_EQ(window_.views().rate_code(), 1);
+  EXPECT_EQ(speed_text_, "");
+  const int held = FrontStrip();
+  QTest::qWait(200);
+  EXPECT_EQ(FrontStrip(), held) << "the picture holds still";
+  window_.OnCommand(CommandOf(Control::kPlay));
+  EXPECT_TRUE(WaitUntil([&] { return FrontStrip() > held + 3; })) << "play did not resume";
+}
+
 TEST_F(PlaybackInWindow, FirstStopsAtFrameZero) {
   Card(4.0);
   ASSERT_TRUE(OpenRow(0));
