@@ -25,7 +25,7 @@ class WindowSyncViews : public SyncViews {
   std::function<void(int frame)> move_cursor;
   std::function<void(int first, int count)> set_graph_range;
   // Playback entered (true) or left the zone near the end in which
-  // commands are refused.
+  // commands are refused (the playback controller holds the bar then).
   std::function<void(bool entered)> guard_zone_changed;
 
   void ShowValues(const ShownValues& values) override;
