@@ -1,8 +1,7 @@
 #include "player/ErrorReporter.h"
 
 #include <cstdio>
-
-#include "viewer/settings/UiTextTable.h"
+#include <mutex>
 
 namespace player {
 namespace {
@@ -18,6 +17,15 @@ constexpr KnownResult kKnown[] = {
     {E_INVALIDARG, "E_INVALIDARG"},
 };
 
+struct MissingDecoderText {
+  std::mutex mutex;
+  std::string text;
+};
+MissingDecoderText& Published() {
+  static MissingDecoderText published;
+  return published;
+}
+
 std::string Unknown(HRESULT hr) {
   char text[32];
   std::snprintf(text, sizeof text, "Unknown 0x%x", static_cast<unsigned>(hr));
@@ -31,10 +39,17 @@ std::string ErrorText(HRESULT hr) {
     if (k.hr == hr) return k.text;
   }
   if (hr == VFW_E_NO_DECODER) {
-    const auto text = viewer::UiText(114);
-    return text.empty() ? Unknown(hr) : std::string(text);
+    MissingDecoderText& published = Published();
+    const std::lock_guard<std::mutex> lock(published.mutex);
+    if (!published.text.empty()) return published.text;
   }
   return Unknown(hr);
+}
+
+void SetMissingDecoderText(std::string text) {
+  MissingDecoderText& published = Published();
+  const std::lock_guard<std::mutex> lock(published.mutex);
+  published.text = std::move(text);
 }
 
 }  // namespace player

@@ -28,6 +28,13 @@ class CFileListCtrl : public viewer::CRowScrollArea {
     viewport()->update();
   }
   int current_row() const { return current_; }
+  // What the player found when row was opened: its quality code and ms per
+  // frame (the export reads them). A row outside the list is ignored.
+  void SetOpenedDetails(int row, std::int32_t quality_code, float frame_period) {
+    if (row < 0 || static_cast<std::size_t>(row) >= shown_.size()) return;
+    shown_[static_cast<std::size_t>(row)].quality_code = quality_code;
+    shown_[static_cast<std::size_t>(row)].frame_period = frame_period;
+  }
   // Handed the row the user selected (the main window decides what happens).
   std::function<void(int row)> on_row_selected;
 

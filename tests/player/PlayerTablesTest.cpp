@@ -28,8 +28,16 @@ TEST(ErrorTexts, NameTheResult) {
   EXPECT_EQ(ErrorText(E_OUTOFMEMORY), "E_OUTOFMEMORY");
   EXPECT_EQ(ErrorText(E_INVALIDARG), "E_INVALIDARG");
   EXPECT_EQ(ErrorText(VFW_E_WRONG_STATE), "VFW_E_WRONG_STATE");
-  EXPECT_EQ(ErrorText(VFW_E_NO_DECODER), "コーデックとスプリッターをインストールしてください。");
   EXPECT_EQ(ErrorText(static_cast<HRESULT>(0x80001234)), "Unknown 0x80001234");
+}
+
+TEST(ErrorTexts, AMissingDecoderShowsThePublishedText) {
+  SetMissingDecoderText("");
+  EXPECT_EQ(ErrorText(VFW_E_NO_DECODER), "Unknown 0x80040200") << "nothing published yet";
+  SetMissingDecoderText("コーデックとスプリッターをインストールしてください。");
+  EXPECT_EQ(ErrorText(VFW_E_NO_DECODER), "コーデックとスプリッターをインストールしてください。");
+  EXPECT_EQ(ErrorText(E_INVALIDARG), "E_INVALIDARG") << "other results keep their names";
+  SetMissingDecoderText("");
 }
 
 TEST(ViewOperations, ThirtyFourInTheirOrder) {

@@ -8,10 +8,12 @@
 
 #include "library/ui/CFilerContainerDlg.h"
 #include "platform/NamedMutexLock.h"
+#include "player/ErrorReporter.h"
 #include "player/PlayerMessages.h"
 #include "recording/BoxTypeRegistry.h"
 #include "viewer/commands/DisplaySettings.h"
 #include "viewer/settings/FolderIni.h"
+#include "viewer/settings/UiTextTable.h"
 #include "viewer/skin/CLogoDlg.h"
 #include "viewer/skin/CMovieDialog.h"
 #include "viewer/skin/CMovieStatic.h"
@@ -22,6 +24,7 @@
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
+#include "viewer/window/PlaybackController.h"
 #include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ViewModes.h"
 #include "viewer/window/SourceCommand.h"
@@ -71,12 +74,12 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
       views_(&sink_, {&player_sink_, [this] { RepaintView(0); }}, {&player_sink_, [this] { RepaintView(1); }}) {
   setFixedSize(kWindowWidth, kWindowHeight);
   setFont(UiFonts::Shared().font(UiFontSize::k10));
-  playback_timer_.setInterval(30);
-  connect(&playback_timer_, &QTimer::timeout, this, [this] {
+  timers_.SetHandler(WindowTimers::kPlaybackTick, [this] {
     if (on_playback_tick) on_playback_tick();
   });
   CreateControls();
   opener_ = std::make_unique<RecordingOpener>(*this);
+  playback_ = std::make_unique<PlaybackController>(*this);
   view_modes_ = std::make_unique<ViewModes>(*this);
   source_command_ = std::make_unique<SourceCommand>(*this);
 }
@@ -139,6 +142,7 @@ bool CQuorbexDlg::InitDialog() {
   if (!crash_point_mutex_) return false;
   setWindowTitle("Brennovale");
   WriteDisplayDefaultsIfMissing();
+  player::SetMissingDecoderText(std::string(UiText(114)));
   views_.SetUp(UiQText(113));
   views_.set_error_sink([](player::HRESULT, const std::string& text, const std::string& why) {
     std::fprintf(stderr, "brennovale: %s%s%s\n", text.c_str(), why.empty() ? "" : ": ", why.c_str());
@@ -301,7 +305,6 @@ const std::map<int, CQuorbexDlg::CommandHandler>& CQuorbexDlg::CommandTable() {
 const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::MessageTable() {
   static const std::map<std::uint32_t, MessageHandler> table = [] {
     std::map<std::uint32_t, MessageHandler> t{
-        {0x8005, &CQuorbexDlg::OnSlowStep},
         {0x8007, &CQuorbexDlg::OnReapplyViews},
         {kMessageReapplyView, &CQuorbexDlg::OnReapplyViews},
         {0x8008, &CQuorbexDlg::OnProgress},
@@ -310,10 +313,10 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
         {kSliderDragEnd, &CQuorbexDlg::OnSliderDragEnd},
         {kMessageDeferredInit, &CQuorbexDlg::OnDeferredInit},
     };
-    // The open sequence, the end of a recording, the position, the popup
-    // menu, zoom clicks, docking, folder changes and a lost source belong to
-    // the playback controller.
-    for (std::uint32_t m : {0x8001u, 0x8003u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
+    // The open sequence, the end of a recording, the position, slow-motion
+    // steps, the popup menu, zoom clicks, docking, folder changes and a lost
+    // source belong to the playback controller.
+    for (std::uint32_t m : {0x8001u, 0x8003u, 0x8005u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
                             0x84B1u, 0x8515u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
                             player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
@@ -404,8 +407,6 @@ void CQuorbexDlg::OnSliderDragEnd(const platform::Message& m) {
 
 void CQuorbexDlg::OnReapplyViews(const platform::Message&) { ApplyViews(); }
 
-void CQuorbexDlg::OnSlowStep(const platform::Message& m) { views_.ShowFrame(static_cast<std::int32_t>(m.lparam)); }
-
 void CQuorbexDlg::OnProgress(const platform::Message& m) {
   const auto done = static_cast<long long>(m.wparam);
   const long long total = m.lparam;
@@ -427,7 +428,7 @@ void CQuorbexDlg::Shutdown() {
   if (views_.state() != player::MovieView::ViewState::kPaused) views_.Pause();
   views_.Stop();
   views_.FreeSensorData();
-  playback_timer_.stop();
+  timers_.StopAll();
   views_.Close();
   // Taken and released once more, so that no other holder is left inside.
   for (auto* mutex : {&cache_mutex_, &crash_point_mutex_}) {

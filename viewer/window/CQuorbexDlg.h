@@ -18,6 +18,7 @@
 #include "viewer/skin/COffScreenDC.h"
 #include "viewer/skin/QtMessageSink.h"
 #include "viewer/window/GenerationSink.h"
+#include "viewer/window/WindowTimers.h"
 
 namespace library {
 class CFilerContainerDlg;
@@ -28,6 +29,7 @@ namespace viewer {
 class CLogoDlg;
 class CMovieDialog;
 class CMovieStatic;
+class PlaybackController;
 class RecordingOpener;
 class ViewModes;
 class SourceCommand;
@@ -84,7 +86,7 @@ class CQuorbexDlg : public QDialog {
   void ApplyViews();
 
   // The playback controller's hooks. Called every 30 ms while a recording
-  // plays (timer 100; started and stopped by the controller).
+  // plays (timer 100 of timers(); started and stopped by the controller).
   std::function<void()> on_playback_tick;
   // Playback commands (first, previous, play, slow, fast-forward, next,
   // zoom, source, display switch, keep aspect); the enabled state is
@@ -107,6 +109,8 @@ class CQuorbexDlg : public QDialog {
   GenerationSink& player_sink() { return player_sink_; }
   // Opens what is selected in the list and plays it.
   RecordingOpener& opener() { return *opener_; }
+  // Follows the playback position and runs the speed commands.
+  PlaybackController& playback() { return *playback_; }
   // Zoom, the sub camera's place, fullscreen and the mouse on the videos.
   ViewModes& view_modes() { return *view_modes_; }
   // The source command (38009) and its dialog.
@@ -128,7 +132,10 @@ class CQuorbexDlg : public QDialog {
   int volume() const { return volume_; }
   bool keep_aspect() const { return keep_aspect_; }
   bool loaded() const { return loaded_; }
-  QTimer& playback_timer() { return playback_timer_; }
+  bool held() const { return held_; }
+  bool speed_debounce() const { return speed_debounce_; }
+  // Timers 100-106 by id.
+  WindowTimers& timers() { return timers_; }
 
  protected:
   bool event(QEvent* e) override;
@@ -160,7 +167,6 @@ class CQuorbexDlg : public QDialog {
   void OnSliderDragStart(const platform::Message& m);
   void OnSliderDragEnd(const platform::Message& m);
   void OnReapplyViews(const platform::Message& m);
-  void OnSlowStep(const platform::Message& m);
   void OnProgress(const platform::Message& m);
   void ForwardMessage(const platform::Message& m);
   void OnDeferredInit(const platform::Message& m);
@@ -190,7 +196,7 @@ class CQuorbexDlg : public QDialog {
   std::array<CMovieStatic*, 2> movie_{};
 
   COffScreenDC surface_;
-  QTimer playback_timer_;  // 100
+  WindowTimers timers_;
   int size_mode_ = 0;
   int volume_ = kMaxVolume;
   bool keep_aspect_ = true;
@@ -201,7 +207,10 @@ class CQuorbexDlg : public QDialog {
   bool shut_down_ = false;
   bool dragging_ = false;
   QPoint grab_;
-  std::unique_ptr<RecordingOpener> opener_;  // last: it uses the views and the list
+  // Last: they use the views, the list and the timers; the playback
+  // controller wraps the opener's hooks.
+  std::unique_ptr<RecordingOpener> opener_;
+  std::unique_ptr<PlaybackController> playback_;
   std::unique_ptr<ViewModes> view_modes_;
   std::unique_ptr<SourceCommand> source_command_;
 };

@@ -5,6 +5,7 @@
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/WindowHooks.h"
+#include "viewer/window/WindowTimers.h"
 #include "viewer/window/ZoomController.h"
 
 namespace viewer {
@@ -20,7 +21,7 @@ bool FilterCommands::OnCommand(int command) {
   if (views.state() == player::MovieView::ViewState::kPlaying) views.Pause();
   views.Stop();
   views.SetRate(1);
-  window_.playback_timer().stop();
+  window_.timers().Stop(WindowTimers::kPlaybackTick);
   views.FreeSensorData();
   views.Close();
   for (int slot = 0; slot < 2; ++slot) {

@@ -5,17 +5,19 @@
 #include "library/ui/CFilerContainerDlg.h"
 #include "player/PlayerMessages.h"
 #include "viewer/commands/Controls.h"
+#include "viewer/skin/CMovieStatic.h"
+#include "viewer/skin/CMsgBox.h"
+#include "viewer/skin/UiQText.h"
 #include "viewer/window/CQuorbexDlg.h"
 
 namespace viewer {
 
 RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_(&window.sink()) {
-  open_timer_.setSingleShot(true);
-  open_timer_.setInterval(kOpenDelayMs);
-  QObject::connect(&open_timer_, &QTimer::timeout, [this] { OnOpenTimer(); });
-  wait_timer_.setSingleShot(true);
-  wait_timer_.setInterval(kWaitLimitMs);
-  QObject::connect(&wait_timer_, &QTimer::timeout, [this] { Follow(sequence_.WaitTimedOut()); });
+  window_.timers().SetHandler(kTimerOpen, [this] { OnOpenTimer(); });
+  window_.timers().SetHandler(kTimerWaitLimit, [this] {
+    EndWait();
+    Follow(sequence_.WaitTimedOut());
+  });
 
   // Called under "hMutexCache": the row becomes the current one and the
   // delay starts; the open itself waits for the timer.
@@ -28,8 +30,8 @@ RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_
     if (!OnCommand(command) && next) next(command);
   };
   window_.on_shutdown = [this, next = std::move(window_.on_shutdown)] {
-    open_timer_.stop();
-    wait_timer_.stop();
+    window_.timers().Stop(kTimerOpen);
+    window_.timers().Stop(kTimerWaitLimit);
     loader_.Cancel();
     if (next) next();
   };
@@ -37,17 +39,18 @@ RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_
 
 RecordingOpener::~RecordingOpener() {
   window_.filer()->on_recording_selected = nullptr;
+  window_.timers().SetHandler(kTimerOpen, nullptr);
+  window_.timers().SetHandler(kTimerWaitLimit, nullptr);
   loader_.Cancel();
 }
+
+bool RecordingOpener::open_delay_running() const { return window_.timers().IsActive(kTimerOpen); }
 
 void RecordingOpener::OnSelected(int row) {
   window_.filer()->SelectRow(row);
   // While an open is in flight the row waits for it, and the wait limit
   // keeps running so that it ends at the latest then.
-  if (sequence_.Select(row)) {
-    open_timer_.start();
-    wait_timer_.start();
-  }
+  if (sequence_.Select(row)) Follow({false, true});
 }
 
 void RecordingOpener::OnOpenTimer() {
@@ -55,19 +58,22 @@ void RecordingOpener::OnOpenTimer() {
   if (!open) return;
   const auto& rows = window_.filer()->list()->rows();
   if (open->index < 0 || static_cast<std::size_t>(open->index) >= rows.size()) {
+    // The row went with a new list: nothing to tell the user.
+    window_.timers().Stop(kTimerWaitLimit);
+    EndWait();
     Follow(sequence_.OpenFailed(open->generation));
     return;
   }
   opened_ = rows[static_cast<std::size_t>(open->index)].path;
+  if (on_recording_closed) on_recording_closed();
   loader_.Cancel();
   // The old players are closed before the new generation is stamped, so that
   // nothing they post can pass for the new open's.
   window_.views().Close();
   window_.player_sink().set_generation(open->generation);
-  window_.SetState(false, false, false);
+  window_.SetState(false, waiting_, false);
   if (player::Failed(window_.views().Open(opened_))) {
-    wait_timer_.stop();
-    Follow(sequence_.OpenFailed(open->generation));
+    Failed(open->index, open->generation);
     return;
   }
   window_.UpdateEnabledControls();
@@ -87,7 +93,6 @@ void RecordingOpener::OnMediaReady(std::uint32_t generation) {
   if (generation == sequence_.generation() && !window_.views().media_ready()) return;
   const OpenSequence::Outcome outcome = sequence_.MediaReady(generation);
   if (outcome.accepted) {
-    wait_timer_.stop();
     window_.views().Seek(0);
     loader_.Load(opened_, generation);
     window_.views().Play();
@@ -99,7 +104,35 @@ void RecordingOpener::OnMediaReady(std::uint32_t generation) {
 void RecordingOpener::OnDataLoaded(std::uint32_t generation) {
   if (!sequence_.DataLoaded(generation)) return;
   if (auto data = loader_.Take(generation)) window_.views().TakeSensorData(*data);
+  window_.timers().Stop(kTimerWaitLimit);
+  waiting_ = false;
+  window_.unsetCursor();
   window_.SetState(true, false, false);
+  if (on_recording_started) on_recording_started();
+}
+
+void RecordingOpener::Failed(int row, std::uint32_t generation) {
+  window_.timers().Stop(kTimerWaitLimit);
+  EndWait();
+  const OpenSequence::Outcome outcome = sequence_.OpenFailed(generation);
+  if (!on_open_failed || !on_open_failed(row)) {
+    for (int v = 0; v < 2; ++v) window_.movie_window(v)->update();
+    CMsgBox::Show(&window_, UiQText(99), QStringLiteral("ERROR"));
+  }
+  Follow(outcome);
+}
+
+void RecordingOpener::BeginWait() {
+  if (!waiting_) window_.setCursor(Qt::WaitCursor);
+  waiting_ = true;
+  window_.SetState(false, true, false);
+}
+
+void RecordingOpener::EndWait() {
+  if (!waiting_) return;
+  waiting_ = false;
+  window_.unsetCursor();
+  window_.SetState(window_.loaded(), false, false);
 }
 
 bool RecordingOpener::OnCommand(int command) {
@@ -121,8 +154,9 @@ void RecordingOpener::ShowPlayState() {
 
 void RecordingOpener::Follow(const OpenSequence::Outcome& outcome) {
   if (outcome.start_delay) {
-    open_timer_.start();
-    wait_timer_.start();
+    window_.timers().Start(kTimerOpen);
+    window_.timers().Start(kTimerWaitLimit);
+    BeginWait();
   }
   window_.UpdateEnabledControls();
 }

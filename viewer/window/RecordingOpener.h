@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QTimer>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
 #include "platform/MessageSink.h"
 #include "viewer/commands/OpenSequence.h"
 #include "viewer/commands/RecordingLoader.h"
+#include "viewer/window/WindowTimers.h"
 
 namespace viewer {
 
@@ -17,16 +18,18 @@ class CQuorbexDlg;
 // opens only the last; the delay opens the pair, media ready shows frame 0
 // and starts the data loader and playback, data loaded hands the data to
 // the views. An open that takes longer than 5 s (timer 102) gives the gate
-// back. The play command toggles play and pause once the data is loaded. Decisions about stale messages and
+// back; from the selection until the data is loaded (or the open fails or
+// times out) the window shows the wait cursor and holds the bar and the
+// position slider. A recording the user selected that fails to open gets
+// UI text 99 in a message box. The play command toggles play and pause
+// once the data is loaded. Decisions about stale messages and
 // the gate are OpenSequence's; this class only runs them on the window.
 // Installs itself in the window's hooks and passes on what it does not
 // handle to the hooks set before it. UI thread only.
 class RecordingOpener {
  public:
-  static constexpr int kTimerOpen = 101;
-  static constexpr int kOpenDelayMs = 500;
-  static constexpr int kTimerWaitLimit = 102;
-  static constexpr int kWaitLimitMs = 5000;
+  static constexpr int kTimerOpen = WindowTimers::kOpenDelay;
+  static constexpr int kTimerWaitLimit = WindowTimers::kWaitLimit;
 
   explicit RecordingOpener(CQuorbexDlg& window);
   ~RecordingOpener();
@@ -36,7 +39,21 @@ class RecordingOpener {
   const OpenSequence& sequence() const { return sequence_; }
   // The front file of the last open started; empty before the first.
   const std::filesystem::path& opened() const { return opened_; }
-  bool open_delay_running() const { return open_timer_.isActive(); }
+  bool open_delay_running() const;
+  // The wait cursor is on and the controls are held: a selection is being
+  // opened.
+  bool waiting() const { return waiting_; }
+
+  // The recording's video and data are both in: the playback controller
+  // starts following it. Called once per open.
+  std::function<void()> on_recording_started;
+  // The current recording goes away (another is being opened): the
+  // playback controller stops following it.
+  std::function<void()> on_recording_closed;
+  // An open failed; true when the caller goes on by itself (automatic
+  // continuation), so that no message box is shown. Unset: the user
+  // selected the recording and is told.
+  std::function<bool(int row)> on_open_failed;
 
  private:
   void OnSelected(int row);
@@ -49,13 +66,15 @@ class RecordingOpener {
   void Follow(const OpenSequence::Outcome& outcome);
   // The play button's face from the pair's state.
   void ShowPlayState();
+  void BeginWait();
+  void EndWait();
+  void Failed(int row, std::uint32_t generation);
 
   CQuorbexDlg& window_;
   OpenSequence sequence_;
   RecordingLoader loader_;
-  QTimer open_timer_;  // 101
-  QTimer wait_timer_;  // 102
   std::filesystem::path opened_;
+  bool waiting_ = false;
 };
 
 }  // namespace viewer

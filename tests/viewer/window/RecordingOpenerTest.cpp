@@ -21,34 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class RecordingOpening : public WindowUnderTest {
- protected:
-  void SetUp() override {
-    WindowUnderTest::SetUp();
-    // The deferred initialisation reloads the last source; let it run before
-    // a card is opened.
-    QApplication::processEvents();
-  }
-  void TearDown() override {
-    window_.Shutdown();
-    WindowUnderTest::TearDown();
-  }
-  int RowOf(const fs::path& path) const {
-    for (std::size_t i = 0; i < Rows().size(); ++i) {
-      if (fs::path(Rows()[i].path) == path) return static_cast<int>(i);
-    }
-    return -1;
-  }
-  int FrontStrip() { return player::screen::StripOnScreen(window_.views().view(player::ViewPair::kFront)); }
-  // Waits for the front view to show a picture of the recording, then for
-  // playback to move past it; the frame first seen, or -1.
-  int WaitForPlayback() {
-    int first = -1;
-    if (!WaitUntil([&] { return (first = FrontStrip()) >= 0; })) return -1;
-    if (!WaitUntil([&] { return FrontStrip() > first + 5; })) return -1;
-    return first;
-  }
-};
+class RecordingOpening : public CardWindow {};
 
 TEST_F(RecordingOpening, ASelectedRowOpensAfterTheDelayAndPlays) {
   samplecard::CardOptions options;
