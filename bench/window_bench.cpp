@@ -19,6 +19,7 @@
 #include "viewer/settings/FolderIni.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/RecordingOpener.h"
+#include "viewer/window/WindowTimers.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ class OpenTimerWatch : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Timer) {
       auto* timer = qobject_cast<QTimer*>(watched);
-      if (timer != nullptr && timer->isSingleShot() && timer->interval() == viewer::RecordingOpener::kOpenDelayMs) {
+      if (timer != nullptr && timer->isSingleShot() && timer->interval() == viewer::WindowTimers::PeriodMs(viewer::WindowTimers::kOpenDelay)) {
         fired = Clock::now();
       }
     }
@@ -126,7 +127,7 @@ void BM_SelectionToFrameZero1080p(benchmark::State& state) {
     first_front = views.view(0).FrameOnScreen().frame;
     first_rear = views.view(1).FrameOnScreen().frame;
     worst_first = std::max({worst_first, first_front, first_rear});
-    total_ms.push_back(bench::Seconds(done - selected) * 1000 - viewer::RecordingOpener::kOpenDelayMs);
+    total_ms.push_back(bench::Seconds(done - selected) * 1000 - viewer::WindowTimers::PeriodMs(viewer::WindowTimers::kOpenDelay));
     open_ms.push_back(bench::Seconds(done - watch.fired) * 1000);
     call_ms.push_back(bench::Seconds(returned - watch.fired) * 1000);
     ready_ms.push_back(bench::Seconds((ready == Clock::time_point{} ? done : ready) - watch.fired) * 1000);

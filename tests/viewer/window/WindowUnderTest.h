@@ -65,22 +65,6 @@ class WindowUnderTest : public ::testing::Test {
   CQuorbexDlg window_;
 };
 
-// The card's root folder of a generated recording: above Normal/Main.
-inline std::filesystem::path CardRootOf(const std::filesystem::path& main_path) {
-  return main_path.parent_path().parent_path().parent_path();
-}
-
-// Runs the window's event loop until done holds or the time is up.
-inline bool WaitUntil(const std::function<bool()>& done,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-  const auto until = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    QTest::qWait(5);
-  }
-  return true;
-}
-
 // The window with a generated card as its source: rows are selected as a
 // click would, and what the front view shows is read from its strip. Message
 // boxes are collected (text and caption) and answered OK at once.
