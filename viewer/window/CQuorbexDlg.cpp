@@ -1,6 +1,7 @@
 #include "viewer/window/CQuorbexDlg.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
+#include "viewer/window/RecordingAdvance.h"
 #include "viewer/window/RecordingOpener.h"
 
 namespace viewer {
@@ -75,6 +77,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   });
   CreateControls();
   opener_ = std::make_unique<RecordingOpener>(*this);
+  advance_ = std::make_unique<RecordingAdvance>(*this, *opener_, QCoreApplication::applicationFilePath().toStdString());
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }

@@ -28,6 +28,7 @@ namespace viewer {
 class CLogoDlg;
 class CMovieDialog;
 class CMovieStatic;
+class RecordingAdvance;
 class RecordingOpener;
 class CSkinButton;
 class CSkinProgressBarCtrl;
@@ -97,6 +98,8 @@ class CQuorbexDlg : public QDialog {
   GenerationSink& player_sink() { return player_sink_; }
   // Opens what is selected in the list and plays it.
   RecordingOpener& opener() { return *opener_; }
+  // Previous, next, the end of a recording, folder changes and a lost source.
+  RecordingAdvance& advance() { return *advance_; }
   library::CFilerContainerDlg* filer() const { return filer_; }
   CSkinButton* bar_button(int index) const { return bar_[static_cast<std::size_t>(index)]; }
   CSkinButton* close_button() const { return close_; }
@@ -189,6 +192,7 @@ class CQuorbexDlg : public QDialog {
   bool dragging_ = false;
   QPoint grab_;
   std::unique_ptr<RecordingOpener> opener_;  // last: it uses the views and the list
+  std::unique_ptr<RecordingAdvance> advance_;  // after the opener, whose hooks it wraps
 };
 
 }  // namespace viewer

@@ -19,7 +19,7 @@ RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_
 
   // Called under "hMutexCache": the row becomes the current one and the
   // delay starts; the open itself waits for the timer.
-  window_.filer()->on_recording_selected = [this](int row, const library::RecordingEntry&) { OnSelected(row); };
+  window_.filer()->on_recording_selected = [this](int row, const library::RecordingEntry&) { Select(row); };
   window_.on_message = [this, next = std::move(window_.on_message)](const platform::Message& m) {
     OnMessage(m);
     if (next) next(m);
@@ -40,7 +40,9 @@ RecordingOpener::~RecordingOpener() {
   loader_.Cancel();
 }
 
-void RecordingOpener::OnSelected(int row) {
+void RecordingOpener::Select(int row, bool automatic, bool play) {
+  automatic_ = automatic;
+  play_ = play;
   window_.filer()->SelectRow(row);
   // While an open is in flight the row waits for it, and the wait limit
   // keeps running so that it ends at the latest then.
@@ -55,7 +57,7 @@ void RecordingOpener::OnOpenTimer() {
   if (!open) return;
   const auto& rows = window_.filer()->list()->rows();
   if (open->index < 0 || static_cast<std::size_t>(open->index) >= rows.size()) {
-    Follow(sequence_.OpenFailed(open->generation));
+    Fail(open->generation, open->index);
     return;
   }
   opened_ = rows[static_cast<std::size_t>(open->index)].path;
@@ -67,10 +69,31 @@ void RecordingOpener::OnOpenTimer() {
   window_.SetState(false, false, false);
   if (player::Failed(window_.views().Open(opened_))) {
     wait_timer_.stop();
-    Follow(sequence_.OpenFailed(open->generation));
+    Fail(open->generation, open->index);
     return;
   }
   window_.UpdateEnabledControls();
+}
+
+void RecordingOpener::Fail(std::uint32_t generation, int row) {
+  const OpenSequence::Outcome outcome = sequence_.OpenFailed(generation);
+  Follow(outcome);
+  if (outcome.accepted && on_open_failed) on_open_failed(row, automatic_);
+}
+
+void RecordingOpener::CloseRecording() {
+  open_timer_.stop();
+  wait_timer_.stop();
+  sequence_.Abandon();
+  loader_.Cancel();
+  window_.playback_timer().stop();
+  auto& views = window_.views();
+  views.Close();
+  views.FreeSensorData();
+  // Anything the closed players still have queued is now stale.
+  window_.player_sink().set_generation(sequence_.generation());
+  window_.SetState(false, false, false);
+  ShowPlayState();
 }
 
 void RecordingOpener::OnMessage(const platform::Message& m) {
@@ -90,16 +113,18 @@ void RecordingOpener::OnMediaReady(std::uint32_t generation) {
     wait_timer_.stop();
     window_.views().Seek(0);
     loader_.Load(opened_, generation);
-    window_.views().Play();
+    if (play_) window_.views().Play();
     ShowPlayState();
   }
   Follow(outcome);
+  if (outcome.accepted && on_media_ready) on_media_ready();
 }
 
 void RecordingOpener::OnDataLoaded(std::uint32_t generation) {
   if (!sequence_.DataLoaded(generation)) return;
   if (auto data = loader_.Take(generation)) window_.views().TakeSensorData(*data);
   window_.SetState(true, false, false);
+  if (on_data_loaded) on_data_loaded(sequence_.selected());
 }
 
 bool RecordingOpener::OnCommand(int command) {

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
 #include "platform/MessageSink.h"
 #include "viewer/commands/OpenSequence.h"
@@ -33,13 +34,38 @@ class RecordingOpener {
   RecordingOpener(const RecordingOpener&) = delete;
   RecordingOpener& operator=(const RecordingOpener&) = delete;
 
+  // Makes row the current recording and opens it after the delay, as a click
+  // on it does. automatic: the program chose it (the end of a recording,
+  // folder auto-advance), so a failure may move on by itself; play: playback
+  // starts when the pictures are ready, otherwise the recording opens stopped
+  // at its start. Call under "hMutexCache".
+  void Select(int row, bool automatic = false, bool play = true);
+  // Closes the recording without choosing another (a folder change, a lost
+  // source): the delay and the wait limit stop, the loader is joined, the
+  // players close, nothing is current and whatever they still post is
+  // stale. Joins a thread: never call it under "hMutexCache".
+  void CloseRecording();
+  // An end of recording reported for generation: true once per open, and
+  // only for the current one.
+  bool AcceptEnd(std::uint32_t generation) { return sequence_.EndOfRecording(generation); }
+  // Decodes the sensor data of video (the next recording) ahead; the load of
+  // that recording then takes it instead of decoding again.
+  void Prefetch(const std::filesystem::path& video) { loader_.Prefetch(video); }
+
+  // What became of the current open (UI thread; each may select again).
+  // The open of row failed; automatic as it was selected.
+  std::function<void(int row, bool automatic)> on_open_failed;
+  // The pictures are ready and playback started (when asked).
+  std::function<void()> on_media_ready;
+  // The sensor data of row is in the views.
+  std::function<void(int row)> on_data_loaded;
+
   const OpenSequence& sequence() const { return sequence_; }
   // The front file of the last open started; empty before the first.
   const std::filesystem::path& opened() const { return opened_; }
   bool open_delay_running() const { return open_timer_.isActive(); }
 
  private:
-  void OnSelected(int row);
   void OnOpenTimer();
   void OnMessage(const platform::Message& m);
   bool OnCommand(int command);
@@ -49,6 +75,8 @@ class RecordingOpener {
   void Follow(const OpenSequence::Outcome& outcome);
   // The play button's face from the pair's state.
   void ShowPlayState();
+  // The current open failed: the gate reopens and the owner hears of it.
+  void Fail(std::uint32_t generation, int row);
 
   CQuorbexDlg& window_;
   OpenSequence sequence_;
@@ -56,6 +84,8 @@ class RecordingOpener {
   QTimer open_timer_;  // 101
   QTimer wait_timer_;  // 102
   std::filesystem::path opened_;
+  bool automatic_ = false;  // of the last selection
+  bool play_ = true;        // of the last selection
 };
 
 }  // namespace viewer
