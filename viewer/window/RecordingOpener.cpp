@@ -44,6 +44,8 @@ void RecordingOpener::Select(int row, bool automatic, bool play) {
   automatic_ = automatic;
   play_ = play;
   window_.filer()->SelectRow(row);
+  // The data of the recording being left no longer counts.
+  window_.SetState(false, false, false);
   // While an open is in flight the row waits for it, and the wait limit
   // keeps running so that it ends at the latest then.
   if (sequence_.Select(row)) {

@@ -1,69 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTest>
-#include <chrono>
 #include <filesystem>
-#include <functional>
-#include <string>
+#include <memory>
 
-#include "../../player/ScreenReading.h"
-#include "TestFiles.h"
-#include "library/ui/CFilerContainerDlg.h"
-#include "viewer/settings/FolderIni.h"
-#include "viewer/window/CQuorbexDlg.h"
-#include "viewer/window/RecordingOpener.h"
-#include "WindowUnderTest.h"
+#include "RecordingOpening.h"
+#include "player/PlayerMessages.h"
+#include "viewer/commands/RecordingLoader.h"
+#include "viewer/skin/UiQText.h"
 
 namespace viewer {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-// Runs the window's event loop until done holds or the time is up.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
-  const auto until = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    QTest::qWait(5);
-  }
-  return true;
-}
-
-class RecordingOpening : public WindowUnderTest {
- protected:
-  void SetUp() override {
-    WindowUnderTest::SetUp();
-    // The deferred initialisation reloads the last source; let it run before
-    // a card is opened.
-    QApplication::processEvents();
-  }
-  void TearDown() override {
-    window_.Shutdown();
-    WindowUnderTest::TearDown();
-  }
-  void OpenCard(const std::vector<samplecard::WrittenRecording>& card) {
-    window_.filer()->OpenSource(CardRootOf(card.front().main_path), library::SourceKind::kCard);
-  }
-  const std::vector<library::RecordingEntry>& Rows() const { return window_.filer()->list()->rows(); }
-  int RowOf(const fs::path& path) const {
-    for (std::size_t i = 0; i < Rows().size(); ++i) {
-      if (fs::path(Rows()[i].path) == path) return static_cast<int>(i);
-    }
-    return -1;
-  }
-  void Select(int row) { window_.filer()->list()->on_row_selected(row); }
-  int FrontStrip() { return player::screen::StripOnScreen(window_.views().view(player::ViewPair::kFront)); }
-  // Waits for the front view to show a picture of the recording, then for
-  // playback to move past it; the frame first seen, or -1.
-  int WaitForPlayback() {
-    int first = -1;
-    if (!WaitUntil([&] { return (first = FrontStrip()) >= 0; })) return -1;
-    if (!WaitUntil([&] { return FrontStrip() > first + 5; })) return -1;
-    return first;
-  }
-};
 
 TEST_F(RecordingOpening, ASelectedRowOpensAfterTheDelayAndPlays) {
   samplecard::CardOptions options;
@@ -120,9 +68,66 @@ TEST_F(RecordingOpening, ABrokenRecordingDoesNotStopTheNextFromPlaying) {
       << "the failed open left the gate closed";
   EXPECT_FALSE(window_.views().media_ready());
 
+  EXPECT_EQ(boxes_, std::vector<QString>{UiQText(99)}) << "a recording the user chose that fails says so, once";
+
   Select(good);
   EXPECT_GE(WaitForPlayback(), 0) << "the good recording did not play after the broken one";
   EXPECT_EQ(window_.opener().opened().string(), card[1].main_path.string());
+}
+
+// A ready, a data-loaded and an end still queued for the recording before a
+// quick re-select: none of them may open, load or move on for the new one.
+TEST_F(RecordingOpening, StaleMessagesAfterAQuickReselectAreDropped) {
+  samplecard::CardOptions options;
+  options.recordings = 3;
+  options.seconds = 3.0;
+  const auto card = player::screen::MakeCard(options);
+  OpenCard(card);
+  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+  const std::uint32_t old = window_.opener().sequence().generation();
+
+  Select(1);
+  for (const std::uint32_t message : {player::WM_PLAYER_READY, kMessageDataLoaded, player::WM_PLAYER_ENDED}) {
+    window_.OnMessage({message, old, 1});
+  }
+  EXPECT_FALSE(window_.loaded()) << "the old data counted for the new selection";
+  EXPECT_TRUE(window_.opener().open_delay_running()) << "a stale ready cut the delay short";
+  EXPECT_EQ(window_.filer()->current_row(), 1) << "a stale end moved on";
+
+  ASSERT_TRUE(WaitUntilPlaying(card[1].main_path));
+  // Once the new recording plays, the old end still moves nothing.
+  window_.OnMessage({player::WM_PLAYER_ENDED, old, 0});
+  QTest::qWait(700);
+  EXPECT_EQ(window_.filer()->current_row(), 1);
+  EXPECT_EQ(window_.opener().opened(), card[1].main_path);
+  EXPECT_FALSE(window_.opener().open_delay_running());
+}
+
+// B is selected while A's players are still opening: A's ready is stale,
+// gives the gate back, and B opens and plays.
+TEST_F(RecordingOpening, SelectingBWhileAIsOpeningPlaysB) {
+  samplecard::CardOptions options;
+  options.recordings = 3;
+  options.seconds = 2.0;
+  const auto card = player::screen::MakeCard(options);
+  OpenCard(card);
+  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+
+  // B is chosen the moment A's first ready arrives, before it is handled.
+  auto b_selected = std::make_shared<bool>(false);
+  window_.on_message = [this, b_selected, a = card[1].main_path,
+                        next = std::move(window_.on_message)](const platform::Message& m) {
+    if (m.message == player::WM_PLAYER_READY && !*b_selected && window_.opener().opened() == a) {
+      *b_selected = true;
+      Select(2);
+    }
+    next(m);
+  };
+  Select(1);
+  EXPECT_TRUE(WaitUntilPlaying(card[2].main_path)) << "B did not play";
+  EXPECT_TRUE(*b_selected);
+  EXPECT_EQ(window_.filer()->current_row(), 2);
 }
 
 TEST_F(RecordingOpening, ThePlayCommandTogglesPlayAndPause) {

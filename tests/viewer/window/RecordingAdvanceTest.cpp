@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "RecordingOpening.h"
+#include "library/DriveLossRule.h"
+#include "viewer/commands/Controls.h"
+#include "viewer/skin/UiQText.h"
+#include "viewer/window/RecordingAdvance.h"
+
+namespace viewer {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A generated card of count recordings of seconds each. With seven, Normal
+// holds two folders: the first five recordings, then the last two (a new
+// folder starts at the recording whose name marks a restart).
+std::vector<samplecard::WrittenRecording> MakeCard(int count, double seconds) {
+  samplecard::CardOptions options;
+  options.recordings = count;
+  options.seconds = seconds;
+  return player::screen::MakeCard(options);
+}
+
+// Cut short to a few kilobytes: no picture decodes from either camera.
+void Break(const samplecard::WrittenRecording& r) {
+  for (const fs::path& p : {r.main_path, r.sub_path}) fs::resize_file(p, 4096);
+}
+
+class MovingOn : public RecordingOpening {
+ protected:
+  library::TreeItem* Folder() const { return window_.filer()->tree()->selected(); }
+  // Reads the front strip until the recording opened after path plays on
+  // past frame 20: the first picture read after the switch, or -1 when an
+  // old frame (a number going down) showed after it.
+  int FirstFrameAfterSwitchFrom(const fs::path& path) {
+    if (!WaitUntil([&] { return window_.opener().opened() != path; }, 15s)) return -1;
+    int first = -1, last = -1;
+    bool went_back = false;  // an old frame after a newer one
+    const bool played = WaitUntil([&] {
+      const int strip = FrontStrip();
+      if (strip < 0) return false;
+      if (first < 0) first = strip;
+      went_back = went_back || strip < last;
+      last = std::max(last, strip);
+      return last > 20;
+    });
+    return played && !went_back ? first : -1;
+  }
+};
+
+TEST_F(MovingOn, TheEndOfARecordingPlaysTheNextFromItsStart) {
+  const auto card = MakeCard(3, 2.0);
+  OpenCard(card);
+  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+
+  const int first = FirstFrameAfterSwitchFrom(card[0].main_path);
+  EXPECT_GE(first, 0) << "the next recording did not play, or an old frame showed after the switch";
+  EXPECT_LT(first, 10) << "the next recording starts at its beginning";
+  EXPECT_EQ(window_.opener().opened(), card[1].main_path) << "one end moved one row";
+  EXPECT_EQ(window_.filer()->current_row(), 1);
+}
+
+TEST_F(MovingOn, TheLastRecordingOfAFolderMovesToTheNextFolderAndPlaysItsFirst) {
+  const auto card = MakeCard(7, 2.0);
+  OpenCard(card);
+  library::TreeItem* first_folder = Folder();
+  ASSERT_NE(first_folder, nullptr);
+  const int last = RowOf(card[4].main_path);
+  ASSERT_EQ(last, static_cast<int>(Rows().size()) - 1) << "the card is not laid out as this test expects";
+  Select(last);
+  ASSERT_TRUE(WaitUntilPlaying(card[4].main_path));
+
+  const int first = FirstFrameAfterSwitchFrom(card[4].main_path);
+  EXPECT_GE(first, 0) << "the next folder's first recording did not play";
+  EXPECT_EQ(window_.opener().opened(), card[5].main_path);
+  EXPECT_NE(Folder(), first_folder) << "the tree did not move to the next folder";
+  EXPECT_EQ(RowOf(card[5].main_path), 0);
+  EXPECT_FALSE(window_.advance().auto_advance()) << "the folder switch is over once it plays";
+  EXPECT_TRUE(boxes_.empty());
+}
+
+// The folder moved to holds only recordings that fail: each is tried once,
+// then the failure is reported once and nothing opens any more.
+TEST_F(MovingOn, AFolderOfUnreadableRecordingsEndsWithTheFailureMessage) {
+  const auto card = MakeCard(7, 2.0);
+  Break(card[5]);
+  Break(card[6]);
+  OpenCard(card);
+  Select(RowOf(card[4].main_path));
+  ASSERT_TRUE(WaitUntilPlaying(card[4].main_path));
+
+  ASSERT_TRUE(WaitUntil([&] { return !boxes_.empty(); }, 15s)) << "no failure message";
+  EXPECT_EQ(boxes_, std::vector<QString>{UiQText(99)});
+  EXPECT_EQ(window_.opener().opened(), card[6].main_path) << "both broken recordings were tried";
+  // No spin: nothing opens again and no second message comes.
+  QTest::qWait(1500);
+  EXPECT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(window_.opener().opened(), card[6].main_path);
+  EXPECT_FALSE(window_.opener().open_delay_running());
+  EXPECT_TRUE(window_.opener().sequence().ready());
+  EXPECT_FALSE(window_.advance().auto_advance());
+}
+
+// Previous and next move one row; previous on the first row goes back to its
+// start, stopped.
+TEST_F(MovingOn, PreviousAndNextMoveOneRow) {
+  const auto card = MakeCard(3, 3.0);
+  OpenCard(card);
+  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+
+  window_.OnCommand(CommandOf(Control::kNext));
+  EXPECT_TRUE(WaitUntilPlaying(card[1].main_path)) << "next";
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+
+  window_.OnCommand(CommandOf(Control::kPrevious));
+  EXPECT_TRUE(WaitUntilPlaying(card[0].main_path)) << "previous";
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+  ASSERT_GT(FrontStrip(), 5);
+
+  window_.OnCommand(CommandOf(Control::kPrevious));
+  EXPECT_EQ(window_.filer()->current_row(), 0);
+  EXPECT_NE(window_.views().state(), player::MovieView::ViewState::kPlaying);
+  EXPECT_EQ(FrontStrip(), 0) << "previous on the first row shows its first frame";
+  QTest::qWait(200);
+  EXPECT_EQ(FrontStrip(), 0) << "and stays there";
+  EXPECT_EQ(window_.opener().opened(), card[0].main_path) << "nothing was reopened";
+}
+
+// The card's folder goes away while a recording plays.
+TEST_F(MovingOn, ALostCardClearsTheListAndTheViewsAndTheProgramGoesOn) {
+  const auto card = MakeCard(2, 3.0);
+  OpenCard(card);
+  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+
+  fs::remove_all(CardRootOf(card[0].main_path));
+  EXPECT_TRUE(WaitUntil([&] { return Rows().empty(); }, 5s)) << "the list still shows the lost card";
+  EXPECT_FALSE(window_.views().opened(player::ViewPair::kFront));
+  EXPECT_LT(FrontStrip(), 0) << "a picture of the lost card is still shown";
+  EXPECT_FALSE(window_.loaded());
+  EXPECT_FALSE(window_.shut_down());
+  EXPECT_TRUE(window_.isVisible());
+  EXPECT_TRUE(boxes_.empty()) << "the user pulled the card: no message box";
+
+  // The program goes on: another card plays.
+  const auto next_card = MakeCard(2, 2.0);
+  OpenCard(next_card);
+  EXPECT_TRUE(WaitUntilPlaying(next_card[0].main_path));
+}
+
+// The program's own file system goes with the source: it shuts down.
+TEST_F(MovingOn, LosingTheProgramsOwnFileSystemShutsDown) {
+  const auto card = MakeCard(2, 3.0);
+  const fs::path root = CardRootOf(card[0].main_path);
+  const fs::path program = root / "brennovale";
+  std::ofstream(program) << "program";
+  window_.advance().set_drive_loss_rule(library::DriveLossRule(program));
+  OpenCard(card);
+  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+
+  fs::remove_all(root);
+  EXPECT_TRUE(WaitUntil([&] { return window_.shut_down(); }, 5s)) << "the shutdown routine did not run";
+  EXPECT_FALSE(window_.views().opened(player::ViewPair::kFront));
+  EXPECT_FALSE(window_.isVisible());
+  EXPECT_TRUE(boxes_.empty());
+}
+
+}  // namespace
+}  // namespace viewer
