@@ -189,8 +189,10 @@ void RecordingAdvance::OnFolderSelected(library::TreeItem* item) {
   if (!auto_advance_) window_.views().SetRate(kNormalSpeed);
   if (list_folder_) list_folder_(item);
   if (RowCount() > 0) {
+    // Only folder auto-advance plays it; a folder the user (or a new source)
+    // chose opens stopped at its start.
     platform::NamedMutexLock lock(*cache_mutex_);
-    opener_.Select(0, auto_advance_);
+    opener_.Select(0, auto_advance_, auto_advance_);
     return;
   }
   // An empty folder: auto-advance goes on to the next one that holds recordings.

@@ -54,10 +54,22 @@ class MovingOn : public RecordingOpening {
   }
 };
 
+// Opening a card selects its first folder, which opens the first recording
+// without playing it: the first frame stays on screen.
+TEST_F(MovingOn, ASelectedFolderOpensItsFirstRecordingStopped) {
+  const auto card = MakeCard(2, 2.0);
+  OpenCard(card);
+  ASSERT_TRUE(WaitUntil([&] { return window_.opener().opened() == card[0].main_path && window_.loaded(); }));
+  EXPECT_EQ(window_.filer()->current_row(), 0);
+  EXPECT_EQ(FrontStrip(), 0);
+  QTest::qWait(300);
+  EXPECT_EQ(FrontStrip(), 0) << "it plays";
+  EXPECT_NE(window_.views().state(), player::MovieView::ViewState::kPlaying);
+}
+
 TEST_F(MovingOn, TheEndOfARecordingPlaysTheNextFromItsStart) {
   const auto card = MakeCard(3, 2.0);
-  OpenCard(card);
-  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+  ASSERT_TRUE(PlayCard(card));
 
   const int first = FirstFrameAfterSwitchFrom(card[0].main_path);
   EXPECT_GE(first, 0) << "the next recording did not play, or an old frame showed after the switch";
@@ -111,8 +123,7 @@ TEST_F(MovingOn, AFolderOfUnreadableRecordingsEndsWithTheFailureMessage) {
 // start, stopped.
 TEST_F(MovingOn, PreviousAndNextMoveOneRow) {
   const auto card = MakeCard(3, 3.0);
-  OpenCard(card);
-  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+  ASSERT_TRUE(PlayCard(card));
   ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
 
   window_.OnCommand(CommandOf(Control::kNext));
@@ -136,8 +147,7 @@ TEST_F(MovingOn, PreviousAndNextMoveOneRow) {
 // The card's folder goes away while a recording plays.
 TEST_F(MovingOn, ALostCardClearsTheListAndTheViewsAndTheProgramGoesOn) {
   const auto card = MakeCard(2, 3.0);
-  OpenCard(card);
-  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+  ASSERT_TRUE(PlayCard(card));
 
   fs::remove_all(CardRootOf(card[0].main_path));
   EXPECT_TRUE(WaitUntil([&] { return Rows().empty(); }, 5s)) << "the list still shows the lost card";
@@ -150,8 +160,7 @@ TEST_F(MovingOn, ALostCardClearsTheListAndTheViewsAndTheProgramGoesOn) {
 
   // The program goes on: another card plays.
   const auto next_card = MakeCard(2, 2.0);
-  OpenCard(next_card);
-  EXPECT_TRUE(WaitUntilPlaying(next_card[0].main_path));
+  EXPECT_TRUE(PlayCard(next_card));
 }
 
 // The program's own file system goes with the source: it shuts down.
@@ -161,8 +170,7 @@ TEST_F(MovingOn, LosingTheProgramsOwnFileSystemShutsDown) {
   const fs::path program = root / "brennovale";
   std::ofstream(program) << "program";
   window_.advance().set_drive_loss_rule(library::DriveLossRule(program));
-  OpenCard(card);
-  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+  ASSERT_TRUE(PlayCard(card));
 
   fs::remove_all(root);
   EXPECT_TRUE(WaitUntil([&] { return window_.shut_down(); }, 5s)) << "the shutdown routine did not run";

@@ -20,13 +20,13 @@ TEST_F(RecordingOpening, ASelectedRowOpensAfterTheDelayAndPlays) {
   OpenCard(player::screen::MakeCard(options));
   ASSERT_FALSE(Rows().empty());
 
-  Select(0);
+  Select(1);
   EXPECT_TRUE(window_.opener().open_delay_running());
   EXPECT_LT(FrontStrip(), 0) << "nothing is shown before the delay runs out";
   const int first = WaitForPlayback();
   ASSERT_GE(first, 0) << "the recording neither showed nor played";
   EXPECT_LT(first, 10) << "playback starts at the beginning of the recording";
-  EXPECT_EQ(window_.opener().opened().string(), Rows()[0].path);
+  EXPECT_EQ(window_.opener().opened().string(), Rows()[1].path) << "the first row, opened with the card, was opened too";
   EXPECT_TRUE(WaitUntil([&] { return window_.loaded(); })) << "the sensor data never arrived";
 }
 
@@ -82,8 +82,7 @@ TEST_F(RecordingOpening, StaleMessagesAfterAQuickReselectAreDropped) {
   options.recordings = 3;
   options.seconds = 3.0;
   const auto card = player::screen::MakeCard(options);
-  OpenCard(card);
-  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+  ASSERT_TRUE(PlayCard(card));
   ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
   const std::uint32_t old = window_.opener().sequence().generation();
 
@@ -111,8 +110,7 @@ TEST_F(RecordingOpening, SelectingBWhileAIsOpeningPlaysB) {
   options.recordings = 3;
   options.seconds = 2.0;
   const auto card = player::screen::MakeCard(options);
-  OpenCard(card);
-  ASSERT_TRUE(WaitUntilPlaying(card[0].main_path));
+  ASSERT_TRUE(PlayCard(card));
 
   // B is chosen the moment A's first ready arrives, before it is handled.
   auto b_selected = std::make_shared<bool>(false);
@@ -134,10 +132,7 @@ TEST_F(RecordingOpening, ThePlayCommandTogglesPlayAndPause) {
   samplecard::CardOptions options;
   options.recordings = 2;
   options.seconds = 4.0;
-  OpenCard(player::screen::MakeCard(options));
-  Select(0);
-  ASSERT_GE(WaitForPlayback(), 0);
-  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+  ASSERT_TRUE(PlayCard(player::screen::MakeCard(options)));
 
   window_.OnCommand(CommandOf(Control::kPlay));
   ASSERT_EQ(window_.views().state(), player::MovieView::ViewState::kPaused);

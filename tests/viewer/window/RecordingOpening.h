@@ -9,6 +9,7 @@
 
 #include "../../player/ScreenReading.h"
 #include "library/ui/CFilerContainerDlg.h"
+#include "viewer/commands/Controls.h"
 #include "viewer/window/RecordingOpener.h"
 #include "WindowUnderTest.h"
 
@@ -59,6 +60,16 @@ class RecordingOpening : public WindowUnderTest {
     if (!WaitUntil([&] { return (first = FrontStrip()) >= 0; })) return -1;
     if (!WaitUntil([&] { return FrontStrip() > first + 5; })) return -1;
     return first;
+  }
+  // Opens the card and plays its first recording, which the card's first
+  // folder opened stopped at its start.
+  bool PlayCard(const std::vector<samplecard::WrittenRecording>& card) {
+    OpenCard(card);
+    if (!WaitUntil([&] { return window_.opener().opened() == card.front().main_path && window_.loaded(); })) {
+      return false;
+    }
+    window_.OnCommand(CommandOf(Control::kPlay));
+    return WaitForPlayback() >= 0;
   }
   // Waits until path is the recording opened last and it plays.
   bool WaitUntilPlaying(const std::filesystem::path& path) {
