@@ -17,21 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// A generated card of count recordings of seconds each. With seven, Normal
-// holds two folders: the first five recordings, then the last two (a new
-// folder starts at the recording whose name marks a restart).
-std::vector<samplecard::WrittenRecording> MakeCard(int count, double seconds) {
-  samplecard::CardOptions options;
-  options.recordings = count;
-  options.seconds = seconds;
-  return player::screen::MakeCard(options);
-}
-
-// Cut short to a few kilobytes: no picture decodes from either camera.
-void Break(const samplecard::WrittenRecording& r) {
-  for (const fs::path& p : {r.main_path, r.sub_path}) fs::resize_file(p, 4096);
-}
-
 class MovingOn : public RecordingOpening {
  protected:
   library::TreeItem* Folder() const { return window_.filer()->tree()->selected(); }
@@ -57,7 +42,7 @@ class MovingOn : public RecordingOpening {
 // Opening a card selects its first folder, which opens the first recording
 // without playing it: the first frame stays on screen.
 TEST_F(MovingOn, ASelectedFolderOpensItsFirstRecordingStopped) {
-  const auto card = MakeCard(2, 2.0);
+  const auto card = CardOf(2, 2.0);
   OpenCard(card);
   ASSERT_TRUE(WaitUntil([&] { return window_.opener().opened() == card[0].main_path && window_.loaded(); }));
   EXPECT_EQ(window_.filer()->current_row(), 0);
@@ -68,7 +53,7 @@ TEST_F(MovingOn, ASelectedFolderOpensItsFirstRecordingStopped) {
 }
 
 TEST_F(MovingOn, TheEndOfARecordingPlaysTheNextFromItsStart) {
-  const auto card = MakeCard(3, 2.0);
+  const auto card = CardOf(3, 2.0);
   ASSERT_TRUE(PlayCard(card));
 
   const int first = FirstFrameAfterSwitchFrom(card[0].main_path);
@@ -79,7 +64,7 @@ TEST_F(MovingOn, TheEndOfARecordingPlaysTheNextFromItsStart) {
 }
 
 TEST_F(MovingOn, TheLastRecordingOfAFolderMovesToTheNextFolderAndPlaysItsFirst) {
-  const auto card = MakeCard(7, 2.0);
+  const auto card = CardOf(7, 2.0);
   OpenCard(card);
   library::TreeItem* first_folder = Folder();
   ASSERT_NE(first_folder, nullptr);
@@ -100,7 +85,7 @@ TEST_F(MovingOn, TheLastRecordingOfAFolderMovesToTheNextFolderAndPlaysItsFirst) 
 // The folder moved to holds only recordings that fail: each is tried once,
 // then the failure is reported once and nothing opens any more.
 TEST_F(MovingOn, AFolderOfUnreadableRecordingsEndsWithTheFailureMessage) {
-  const auto card = MakeCard(7, 2.0);
+  const auto card = CardOf(7, 2.0);
   Break(card[5]);
   Break(card[6]);
   OpenCard(card);
@@ -122,7 +107,7 @@ TEST_F(MovingOn, AFolderOfUnreadableRecordingsEndsWithTheFailureMessage) {
 // Previous and next move one row; previous on the first row goes back to its
 // start, stopped.
 TEST_F(MovingOn, PreviousAndNextMoveOneRow) {
-  const auto card = MakeCard(3, 3.0);
+  const auto card = CardOf(3, 3.0);
   ASSERT_TRUE(PlayCard(card));
   ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
 
@@ -146,7 +131,7 @@ TEST_F(MovingOn, PreviousAndNextMoveOneRow) {
 
 // The card's folder goes away while a recording plays.
 TEST_F(MovingOn, ALostCardClearsTheListAndTheViewsAndTheProgramGoesOn) {
-  const auto card = MakeCard(2, 3.0);
+  const auto card = CardOf(2, 3.0);
   ASSERT_TRUE(PlayCard(card));
 
   fs::remove_all(CardRootOf(card[0].main_path));
@@ -159,13 +144,13 @@ TEST_F(MovingOn, ALostCardClearsTheListAndTheViewsAndTheProgramGoesOn) {
   EXPECT_TRUE(boxes_.empty()) << "the user pulled the card: no message box";
 
   // The program goes on: another card plays.
-  const auto next_card = MakeCard(2, 2.0);
+  const auto next_card = CardOf(2, 2.0);
   EXPECT_TRUE(PlayCard(next_card));
 }
 
 // The program's own file system goes with the source: it shuts down.
 TEST_F(MovingOn, LosingTheProgramsOwnFileSystemShutsDown) {
-  const auto card = MakeCard(2, 3.0);
+  const auto card = CardOf(2, 3.0);
   const fs::path root = CardRootOf(card[0].main_path);
   const fs::path program = root / "brennovale";
   std::ofstream(program) << "program";

@@ -14,10 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST_F(RecordingOpening, ASelectedRowOpensAfterTheDelayAndPlays) {
-  samplecard::CardOptions options;
-  options.recordings = 2;
-  options.seconds = 2.0;
-  OpenCard(player::screen::MakeCard(options));
+  OpenCard(CardOf(2, 2.0));
   ASSERT_FALSE(Rows().empty());
 
   Select(1);
@@ -31,10 +28,7 @@ TEST_F(RecordingOpening, ASelectedRowOpensAfterTheDelayAndPlays) {
 }
 
 TEST_F(RecordingOpening, ClickingThroughRowsOpensOnlyTheLast) {
-  samplecard::CardOptions options;
-  options.recordings = 6;
-  options.seconds = 2.0;
-  OpenCard(player::screen::MakeCard(options));
+  OpenCard(CardOf(6, 2.0));
   ASSERT_GE(Rows().size(), 5u);
 
   const fs::path last = Rows()[4].path;
@@ -51,17 +45,13 @@ TEST_F(RecordingOpening, ClickingThroughRowsOpensOnlyTheLast) {
 }
 
 TEST_F(RecordingOpening, ABrokenRecordingDoesNotStopTheNextFromPlaying) {
-  samplecard::CardOptions options;
-  options.recordings = 2;
-  options.seconds = 2.0;
-  const auto card = player::screen::MakeCard(options);
+  const auto card = CardOf(2, 2.0);
   OpenCard(card);
   const int broken = RowOf(card[0].main_path);
   const int good = RowOf(card[1].main_path);
   ASSERT_GE(broken, 0);
   ASSERT_GE(good, 0);
-  // Cut short to a few kilobytes: no picture decodes from either camera.
-  for (const fs::path& p : {card[0].main_path, card[0].sub_path}) fs::resize_file(p, 4096);
+  Break(card[0]);
 
   Select(broken);
   ASSERT_TRUE(WaitUntil([&] { return window_.opener().opened() == card[0].main_path && window_.opener().sequence().ready(); }))
@@ -78,10 +68,7 @@ TEST_F(RecordingOpening, ABrokenRecordingDoesNotStopTheNextFromPlaying) {
 // A ready, a data-loaded and an end still queued for the recording before a
 // quick re-select: none of them may open, load or move on for the new one.
 TEST_F(RecordingOpening, StaleMessagesAfterAQuickReselectAreDropped) {
-  samplecard::CardOptions options;
-  options.recordings = 3;
-  options.seconds = 3.0;
-  const auto card = player::screen::MakeCard(options);
+  const auto card = CardOf(3, 3.0);
   ASSERT_TRUE(PlayCard(card));
   ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
   const std::uint32_t old = window_.opener().sequence().generation();
@@ -106,10 +93,7 @@ TEST_F(RecordingOpening, StaleMessagesAfterAQuickReselectAreDropped) {
 // B is selected while A's players are still opening: A's ready is stale,
 // gives the gate back, and B opens and plays.
 TEST_F(RecordingOpening, SelectingBWhileAIsOpeningPlaysB) {
-  samplecard::CardOptions options;
-  options.recordings = 3;
-  options.seconds = 2.0;
-  const auto card = player::screen::MakeCard(options);
+  const auto card = CardOf(3, 2.0);
   ASSERT_TRUE(PlayCard(card));
 
   // B is chosen the moment A's first ready arrives, before it is handled.
@@ -129,10 +113,7 @@ TEST_F(RecordingOpening, SelectingBWhileAIsOpeningPlaysB) {
 }
 
 TEST_F(RecordingOpening, ThePlayCommandTogglesPlayAndPause) {
-  samplecard::CardOptions options;
-  options.recordings = 2;
-  options.seconds = 4.0;
-  ASSERT_TRUE(PlayCard(player::screen::MakeCard(options)));
+  ASSERT_TRUE(PlayCard(CardOf(2, 4.0)));
 
   window_.OnCommand(CommandOf(Control::kPlay));
   ASSERT_EQ(window_.views().state(), player::MovieView::ViewState::kPaused);

@@ -26,6 +26,21 @@ inline bool WaitUntil(const std::function<bool()>& done,
   return true;
 }
 
+// A generated card of count recordings of seconds each (320 x 180). With
+// seven, Normal holds two folders: the first five recordings, then the last
+// two (a new folder starts at the recording whose name marks a restart).
+inline std::vector<samplecard::WrittenRecording> CardOf(int count, double seconds) {
+  samplecard::CardOptions options;
+  options.recordings = count;
+  options.seconds = seconds;
+  return player::screen::MakeCard(options);
+}
+
+// Cut short to a few kilobytes: no picture decodes from either camera.
+inline void Break(const samplecard::WrittenRecording& r) {
+  for (const std::filesystem::path& p : {r.main_path, r.sub_path}) std::filesystem::resize_file(p, 4096);
+}
+
 // The window with real players on a generated card: rows are selected as a
 // click does, and what plays is read off the front view's frame strip.
 class RecordingOpening : public WindowUnderTest {
