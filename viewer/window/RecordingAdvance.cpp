@@ -17,8 +17,8 @@
 namespace viewer {
 namespace {
 
-// The players' end as the video window forwards it, and the end the window
-// is told of without a player (both carry no generation of their own).
+// The players' end as a video window forwards it (stamped with the open's
+// generation like the players' own), and an end that comes without one.
 constexpr std::uint32_t kMessageForwardedEnd = 0x8260;
 constexpr std::uint32_t kMessageEnd = 0x8001;
 constexpr int kOpenFailedText = 99;
@@ -48,7 +48,8 @@ RecordingAdvance::RecordingAdvance(CQuorbexDlg& window, RecordingOpener& opener,
   };
   opener_.on_data_loaded = [this](int row) { OnDataLoaded(row); };
   // A folder selected in the tree (by the user, a source opened, or folder
-  // auto-advance) is listed by the handler before this one, then played.
+  // auto-advance) is listed by the handler before this one; its first
+  // recording is then opened.
   auto& hook = window_.filer()->tree()->on_selection_changed;
   list_folder_ = std::move(hook);
   hook = [this](library::TreeItem* item) { OnFolderSelected(item); };
