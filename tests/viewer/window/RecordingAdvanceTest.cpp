@@ -82,6 +82,39 @@ TEST_F(MovingOn, TheLastRecordingOfAFolderMovesToTheNextFolderAndPlaysItsFirst) 
   EXPECT_TRUE(boxes_.empty());
 }
 
+// The last recording of the last folder has nowhere to go: it opens again,
+// stopped at its start.
+TEST_F(MovingOn, TheEndOfTheLastFolderReopensItsLastRecordingStopped) {
+  const auto card = CardOf(3, 2.0);
+  OpenCard(card);
+  Select(2);
+  ASSERT_TRUE(WaitUntilPlaying(card[2].main_path));
+  const std::uint32_t playing = window_.opener().sequence().generation();
+
+  ASSERT_TRUE(WaitUntil([&] { return window_.opener().sequence().generation() != playing && window_.loaded(); }, 15s))
+      << "the end did not reopen it";
+  EXPECT_EQ(window_.opener().opened(), card[2].main_path);
+  EXPECT_EQ(window_.filer()->current_row(), 2);
+  EXPECT_EQ(FrontStrip(), 0);
+  QTest::qWait(300);
+  EXPECT_EQ(FrontStrip(), 0) << "it plays on";
+  EXPECT_NE(window_.views().state(), player::MovieView::ViewState::kPlaying);
+  EXPECT_FALSE(window_.advance().auto_advance());
+  EXPECT_TRUE(boxes_.empty());
+}
+
+// A broken recording after the one that ends is passed over, silently.
+TEST_F(MovingOn, TheEndOfARecordingPassesOverABrokenNextOne) {
+  const auto card = CardOf(3, 2.0);
+  Break(card[1]);
+  ASSERT_TRUE(PlayCard(card));
+
+  EXPECT_TRUE(WaitUntil([&] { return window_.opener().opened() == card[2].main_path; }, 15s));
+  EXPECT_GE(WaitForPlayback(), 0) << "the recording after the broken one does not play";
+  EXPECT_TRUE(boxes_.empty()) << "an automatic open that fails is no reason for a message";
+  EXPECT_EQ(window_.advance().continuation().failures(), 0) << "a good open starts a new run";
+}
+
 // The folder moved to holds only recordings that fail: each is tried once,
 // then the failure is reported once and nothing opens any more.
 TEST_F(MovingOn, AFolderOfUnreadableRecordingsEndsWithTheFailureMessage) {
