@@ -40,6 +40,15 @@ std::filesystem::path FolderTree::PathOf(const TreeItem* item) const {
   return path;
 }
 
+TreeItem* FolderTree::NextSibling(const TreeItem* item) const {
+  if (item == nullptr) return nullptr;
+  const auto& siblings = item->parent != nullptr ? item->parent->children : top_;
+  for (std::size_t i = 0; i + 1 < siblings.size(); ++i) {
+    if (siblings[i].get() == item) return siblings[i + 1].get();
+  }
+  return nullptr;
+}
+
 int FolderTree::DepthOf(const TreeItem* item) const {
   int depth = 0;
   for (const TreeItem* i = item ? item->parent : nullptr; i != nullptr; i = i->parent) ++depth;

@@ -32,6 +32,8 @@ class FolderTree {
   // Root path, then "/" and each item's text from the top down.
   std::filesystem::path PathOf(const TreeItem* item) const;
   int DepthOf(const TreeItem* item) const;
+  // The item after this one under the same parent; null for the last.
+  TreeItem* NextSibling(const TreeItem* item) const;
   // Expands the item and all its ancestors.
   void ExpandWithAncestors(TreeItem* item);
 

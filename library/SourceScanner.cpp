@@ -335,6 +335,11 @@ std::size_t SourceScanner::SelectItem(TreeItem* item) {
   return entries_.size();
 }
 
+void SourceScanner::ClearEntries() {
+  entries_.clear();
+  EntriesChanged();
+}
+
 bool SourceScanner::ReloadSource() {
   // The tree goes first; nothing may keep pointing into it, and the list of
   // the old source goes with it, so a failed reload leaves an empty source.

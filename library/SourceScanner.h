@@ -46,6 +46,8 @@ class SourceScanner {
   TreeItem* InitialItem() const;
   // Rebuilds the item's children and fills the entries; returns their number.
   std::size_t SelectItem(TreeItem* item);
+  // Drops the listed entries (the source went away); the tree stays.
+  void ClearEntries();
   const std::vector<RecordingEntry>& CollectAllRecordings();
   std::string ComputeFirmwareVersion();
   unsigned FolderTriggerSummary(const std::filesystem::path& folder);

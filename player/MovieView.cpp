@@ -46,7 +46,6 @@ std::int64_t MovieView::FrameTime(std::int32_t frame) const { return timing_.Tim
 
 std::int64_t MovieView::SetUp(const QString& font_face) {
   file_mutex_ = platform::NamedMutex::Create("hFileMutex");
-  cache_mutex_ = platform::NamedMutex::Create("hCacheFileMutex");
   overlay_font_ = QFont(font_face);
   overlay_font_.setPixelSize(viewer::UiFontPixelHeight(42, 96, 96));
   overlay_font_.setBold(true);
@@ -134,17 +133,9 @@ std::int64_t MovieView::Close() {
 
 std::int64_t MovieView::LoadSensorData(const std::filesystem::path& video_path) {
   platform::NamedMutexLock lock(file_mutex_);
-  bool moved = false;
-  {
-    platform::NamedMutexLock cache(cache_mutex_);
-    if (!preload_path_.empty() && preload_path_ == video_path) moved = recording::SensorDataFile::Move(preload_, data_);
-    preload_path_.clear();
-  }
-  if (!moved) {
-    data_.Free();
-    const auto data_path = recording::DataPath(video_path);
-    if (recording::IsDataFile(data_path)) data_.Load(data_path);
-  }
+  data_.Free();
+  const auto data_path = recording::DataPath(video_path);
+  if (recording::IsDataFile(data_path)) data_.Load(data_path);
   return IndexSensorData();
 }
 
@@ -165,23 +156,9 @@ void MovieView::ReadSensorData(const std::function<void(const recording::SensorD
   read(data_);
 }
 
-bool MovieView::PreloadSensorData(const std::filesystem::path& video_path) {
-  preload_.Cancel();
-  platform::NamedMutexLock cache(cache_mutex_);
-  preload_.TakeCancelIfAny();
-  preload_.Free();
-  preload_path_ = video_path;
-  if (video_path.empty()) return true;
-  const auto data_path = recording::DataPath(video_path);
-  return recording::IsDataFile(data_path) && preload_.Load(data_path);
-}
-
 std::int64_t MovieView::FreeSensorData() {
   platform::NamedMutexLock lock(file_mutex_);
   data_.Free();
-  platform::NamedMutexLock cache(cache_mutex_);
-  preload_.Free();
-  preload_path_.clear();
   return 1;
 }
 

@@ -35,7 +35,7 @@ struct ViewCall {
 // One video view: a recording's front or rear camera with its back end,
 // its sensor data and its locks. Every operation runs under the view's
 // "hFileMutex" (shared by name with the other view), on one driving thread;
-// painting may run on another, and the sensor data preload on a third.
+// painting may run on another.
 class MovieView {
  public:
   enum class ViewState { kNothing = 0, kStopped = 1, kPlaying = 2, kPaused = 3 };
@@ -84,10 +84,6 @@ class MovieView {
   // the open recording's and indexes it by frame; the decode ran outside the
   // file lock, only this swap runs under it. decoded is left empty.
   std::int64_t TakeSensorData(recording::SensorDataFile& decoded);
-
-  // Loads a recording's sensor data into the preload slot, under the cache
-  // lock, stopping a preload that still runs.
-  bool PreloadSensorData(const std::filesystem::path& video_path);
 
   // The view's picture at the given size (the window paints this). Safe on
   // any thread while the operations run on the driving thread.
@@ -139,7 +135,6 @@ class MovieView {
   platform::MessageSink* const owner_parent_;
   const std::function<void()> repaint_;
   std::shared_ptr<platform::NamedMutex> file_mutex_;
-  std::shared_ptr<platform::NamedMutex> cache_mutex_;
   ErrorSink errors_;  // called on the driving thread, outside the file lock
   QFont overlay_font_;
   std::chrono::milliseconds slow_period_{1000};
@@ -169,14 +164,6 @@ class MovieView {
   QImage overlay_;  // 300 x 120, transparent around the text
   bool rotated_ = false;
   double zoom_ = 1.0, pan_x_ = 0.0, pan_y_ = 0.0;
-
-  // The preload slot, under the cache lock: filled by the thread that
-  // prefetches the next recording's sensor data (PreloadSensorData), moved
-  // into data_ by LoadSensorData on the driving thread, which holds the file
-  // lock first and the cache lock inside it. Cancel() alone is called
-  // without the lock, to stop a load in progress.
-  recording::SensorDataFile preload_;
-  std::filesystem::path preload_path_;
 
   // The slow-motion run. The driving thread sets slow_count_ and slow_frame_
   // before it starts the thread, and joins the thread before it sets them

@@ -77,6 +77,12 @@ TEST_F(Scanning, CardGivesTopFoldersWithGroupsAndSummaries) {
   EXPECT_EQ(Texts(parking), (std::vector<std::string>{"240302_0001"})) << "T 900 s after P stays in the group";
   EXPECT_EQ(parking->data, 0x08u);
   EXPECT_EQ(scanner_.firmware_version(), "1.4.2");
+  // Folder auto-advance walks the siblings: the last group of a folder has
+  // none, even when the next top folder follows it in the tree.
+  EXPECT_EQ(scanner_.tree().NextSibling(normal->children[0].get()), normal->children[1].get());
+  EXPECT_EQ(scanner_.tree().NextSibling(normal->children[2].get()), nullptr);
+  EXPECT_EQ(scanner_.tree().NextSibling(normal), parking);
+  EXPECT_EQ(scanner_.tree().NextSibling(parking), nullptr);
 
   TreeItem* initial = scanner_.InitialItem();
   ASSERT_NE(initial, nullptr);

@@ -45,6 +45,11 @@ OpenSequence::Outcome OpenSequence::OpenFailed(std::uint32_t generation) {
 
 OpenSequence::Outcome OpenSequence::WaitTimedOut() { return Reopen(false); }
 
+void OpenSequence::Abandon() {
+  Select(-1);
+  Reopen(false);
+}
+
 bool OpenSequence::DataLoaded(std::uint32_t generation) {
   if (generation != generation_ || loaded_) return false;
   loaded_ = true;

@@ -43,6 +43,11 @@ class OpenSequence {
   Outcome OpenFailed(std::uint32_t generation);
   // The wait limit ran out with the open still in flight.
   Outcome WaitTimedOut();
+  // The recording was closed without another being selected (a folder
+  // change, a lost source): nothing is selected, whatever is still in flight
+  // is stale, and the gate is open, since the players that would have
+  // answered the open in flight are gone.
+  void Abandon();
   // Data loaded and end of recording are acted on once per generation.
   bool DataLoaded(std::uint32_t generation);
   bool EndOfRecording(std::uint32_t generation);

@@ -1,6 +1,7 @@
 #include "viewer/window/CQuorbexDlg.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "viewer/skin/CLogoDlg.h"
 #include "viewer/skin/CMovieDialog.h"
 #include "viewer/skin/CMovieStatic.h"
+#include "viewer/skin/CMsgBox.h"
 #include "viewer/skin/CSkinButton.h"
 #include "viewer/skin/CSkinProgressBarCtrl.h"
 #include "viewer/skin/CSkinSliderCtrl.h"
@@ -25,6 +27,7 @@
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
 #include "viewer/window/PlaybackController.h"
+#include "viewer/window/RecordingAdvance.h"
 #include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ViewModes.h"
 #include "viewer/window/SourceCommand.h"
@@ -37,6 +40,7 @@ constexpr int kPlayImage = 148;
 constexpr int kPauseImage = 147;
 constexpr int kPlayTip = 12;
 constexpr int kPauseTip = 11;
+constexpr int kOpenFailedText = 99;
 
 // The bar in its order: the skin strip and the tip of each button.
 struct BarButtonRow {
@@ -79,6 +83,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   });
   CreateControls();
   opener_ = std::make_unique<RecordingOpener>(*this);
+  advance_ = std::make_unique<RecordingAdvance>(*this, *opener_, QCoreApplication::applicationFilePath().toStdString());
   playback_ = std::make_unique<PlaybackController>(*this);
   view_modes_ = std::make_unique<ViewModes>(*this);
   source_command_ = std::make_unique<SourceCommand>(*this);
@@ -245,6 +250,11 @@ void CQuorbexDlg::SetState(bool loaded, bool held, bool speed_debounce) {
   held_ = held;
   speed_debounce_ = speed_debounce;
   UpdateEnabledControls();
+}
+
+void CQuorbexDlg::ShowOpenFailed() {
+  for (CMovieStatic* movie : movie_) movie->update();
+  CMsgBox::Show(this, UiQText(kOpenFailedText), QStringLiteral("ERROR"));
 }
 
 void CQuorbexDlg::SetPlayButton(bool playing) {

@@ -30,6 +30,7 @@ class CLogoDlg;
 class CMovieDialog;
 class CMovieStatic;
 class PlaybackController;
+class RecordingAdvance;
 class RecordingOpener;
 class ViewModes;
 class SourceCommand;
@@ -80,6 +81,8 @@ class CQuorbexDlg : public QDialog {
   // the list's, and applies it.
   void SetState(bool loaded, bool held, bool speed_debounce);
   void SetPlayButton(bool playing);
+  // Tells the user a recording could not be opened (UI text 99).
+  void ShowOpenFailed();
   // Keep-aspect for both players, written to the settings as "on" or "off".
   void SetKeepAspect(bool keep);
   // Applies the views (zoom) to both players.
@@ -109,6 +112,8 @@ class CQuorbexDlg : public QDialog {
   GenerationSink& player_sink() { return player_sink_; }
   // Opens what is selected in the list and plays it.
   RecordingOpener& opener() { return *opener_; }
+  // Previous, next, the end of a recording, folder changes and a lost source.
+  RecordingAdvance& advance() { return *advance_; }
   // Follows the playback position and runs the speed commands.
   PlaybackController& playback() { return *playback_; }
   // Zoom, the sub camera's place, fullscreen and the mouse on the videos.
@@ -210,6 +215,7 @@ class CQuorbexDlg : public QDialog {
   // Last: they use the views, the list and the timers; the playback
   // controller wraps the opener's hooks.
   std::unique_ptr<RecordingOpener> opener_;
+  std::unique_ptr<RecordingAdvance> advance_;
   std::unique_ptr<PlaybackController> playback_;
   std::unique_ptr<ViewModes> view_modes_;
   std::unique_ptr<SourceCommand> source_command_;

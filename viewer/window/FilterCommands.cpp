@@ -5,7 +5,7 @@
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/WindowHooks.h"
-#include "viewer/window/WindowTimers.h"
+#include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ZoomController.h"
 
 namespace viewer {
@@ -17,19 +17,11 @@ FilterCommands::FilterCommands(CQuorbexDlg& window, ZoomController& zoom) : wind
 bool FilterCommands::OnCommand(int command) {
   if (command < kCommandFirstFilter || command > kCommandLastFilter) return false;
   if (!window_.filer()->list()->rows().empty()) return true;
-  auto& views = window_.views();
-  if (views.state() == player::MovieView::ViewState::kPlaying) views.Pause();
-  views.Stop();
-  views.SetRate(1);
-  window_.timers().Stop(WindowTimers::kPlaybackTick);
-  views.FreeSensorData();
-  views.Close();
+  window_.opener().CloseRecording();
   for (int slot = 0; slot < 2; ++slot) {
     zoom_.Reset(slot, window_.movie_window(slot)->size());
     window_.movie_window(slot)->update();
   }
-  window_.SetState(false, false, false);
-  window_.SetPlayButton(false);
   return true;
 }
 

@@ -6,8 +6,6 @@
 #include "player/PlayerMessages.h"
 #include "viewer/commands/Controls.h"
 #include "viewer/skin/CMovieStatic.h"
-#include "viewer/skin/CMsgBox.h"
-#include "viewer/skin/UiQText.h"
 #include "viewer/window/CQuorbexDlg.h"
 
 namespace viewer {
@@ -21,7 +19,7 @@ RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_
 
   // Called under "hMutexCache": the row becomes the current one and the
   // delay starts; the open itself waits for the timer.
-  window_.filer()->on_recording_selected = [this](int row, const library::RecordingEntry&) { OnSelected(row); };
+  window_.filer()->on_recording_selected = [this](int row, const library::RecordingEntry&) { Select(row); };
   window_.on_message = [this, next = std::move(window_.on_message)](const platform::Message& m) {
     OnMessage(m);
     if (next) next(m);
@@ -46,8 +44,12 @@ RecordingOpener::~RecordingOpener() {
 
 bool RecordingOpener::open_delay_running() const { return window_.timers().IsActive(kTimerOpen); }
 
-void RecordingOpener::OnSelected(int row) {
+void RecordingOpener::Select(int row, bool automatic, bool play) {
+  automatic_ = automatic;
+  play_ = play;
   window_.filer()->SelectRow(row);
+  // The data of the recording being left no longer counts.
+  window_.SetState(false, false, false);
   // While an open is in flight the row waits for it, and the wait limit
   // keeps running so that it ends at the latest then.
   if (sequence_.Select(row)) Follow({false, true});
@@ -79,6 +81,28 @@ void RecordingOpener::OnOpenTimer() {
   window_.UpdateEnabledControls();
 }
 
+void RecordingOpener::Fail(std::uint32_t generation, int row) {
+  const OpenSequence::Outcome outcome = sequence_.OpenFailed(generation);
+  Follow(outcome);
+  if (outcome.accepted && on_open_failed) on_open_failed(row, automatic_);
+}
+
+void RecordingOpener::CloseRecording() {
+  window_.timers().Stop(kTimerOpen);
+  window_.timers().Stop(kTimerWaitLimit);
+  EndWait();
+  sequence_.Abandon();
+  loader_.Cancel();
+  if (on_recording_closed) on_recording_closed();
+  auto& views = window_.views();
+  views.Close();
+  views.FreeSensorData();
+  // Anything the closed players still have queued is now stale.
+  window_.player_sink().set_generation(sequence_.generation());
+  window_.SetState(false, false, false);
+  ShowPlayState();
+}
+
 void RecordingOpener::OnMessage(const platform::Message& m) {
   const auto generation = static_cast<std::uint32_t>(m.wparam);
   if (m.message == player::WM_PLAYER_READY) {
@@ -95,10 +119,11 @@ void RecordingOpener::OnMediaReady(std::uint32_t generation) {
   if (outcome.accepted) {
     window_.views().Seek(0);
     loader_.Load(opened_, generation);
-    window_.views().Play();
+    if (play_) window_.views().Play();
     ShowPlayState();
   }
   Follow(outcome);
+  if (outcome.accepted && on_media_ready) on_media_ready();
 }
 
 void RecordingOpener::OnDataLoaded(std::uint32_t generation) {
@@ -109,17 +134,20 @@ void RecordingOpener::OnDataLoaded(std::uint32_t generation) {
   window_.unsetCursor();
   window_.SetState(true, false, false);
   if (on_recording_started) on_recording_started();
+  if (on_data_loaded) on_data_loaded(sequence_.selected());
 }
 
 void RecordingOpener::Failed(int row, std::uint32_t generation) {
   window_.timers().Stop(kTimerWaitLimit);
   EndWait();
   const OpenSequence::Outcome outcome = sequence_.OpenFailed(generation);
-  if (!on_open_failed || !on_open_failed(row)) {
-    for (int v = 0; v < 2; ++v) window_.movie_window(v)->update();
-    CMsgBox::Show(&window_, UiQText(99), QStringLiteral("ERROR"));
-  }
   Follow(outcome);
+  if (!outcome.accepted) return;
+  if (on_open_failed) {
+    on_open_failed(row, automatic_);
+  } else {
+    window_.ShowOpenFailed();
+  }
 }
 
 void RecordingOpener::BeginWait() {

@@ -36,6 +36,33 @@ class RecordingOpener {
   RecordingOpener(const RecordingOpener&) = delete;
   RecordingOpener& operator=(const RecordingOpener&) = delete;
 
+  // Makes row the current recording and opens it after the delay, as a click
+  // on it does. automatic: the program chose it (the end of a recording,
+  // folder auto-advance), so a failure may move on by itself; play: playback
+  // starts when the pictures are ready, otherwise the recording opens stopped
+  // at its start. Call under "hMutexCache".
+  void Select(int row, bool automatic = false, bool play = true);
+  // Closes the recording without choosing another (a folder change, a lost
+  // source): the delay and the wait limit stop, the loader is joined, the
+  // players close, nothing is current and whatever they still post is
+  // stale. Joins a thread: never call it under "hMutexCache".
+  void CloseRecording();
+  // An end of recording reported for generation: true once per open, and
+  // only for the current one.
+  bool AcceptEnd(std::uint32_t generation) { return sequence_.EndOfRecording(generation); }
+  // Decodes the sensor data of video (the next recording) ahead; the load of
+  // that recording then takes it instead of decoding again.
+  void Prefetch(const std::filesystem::path& video) { loader_.Prefetch(video); }
+
+  // What became of the current open (UI thread; each may select again).
+  // The open of row failed; automatic as it was selected. Unset, the user
+  // is told (UI text 99).
+  std::function<void(int row, bool automatic)> on_open_failed;
+  // The pictures are ready and playback started (when asked).
+  std::function<void()> on_media_ready;
+  // The sensor data of row is in the views.
+  std::function<void(int row)> on_data_loaded;
+
   const OpenSequence& sequence() const { return sequence_; }
   // The front file of the last open started; empty before the first.
   const std::filesystem::path& opened() const { return opened_; }
@@ -47,16 +74,11 @@ class RecordingOpener {
   // The recording's video and data are both in: the playback controller
   // starts following it. Called once per open.
   std::function<void()> on_recording_started;
-  // The current recording goes away (another is being opened): the
-  // playback controller stops following it.
+  // The current recording goes away (another is being opened, or it is
+  // closed): the playback controller stops following it.
   std::function<void()> on_recording_closed;
-  // An open failed; true when the caller goes on by itself (automatic
-  // continuation), so that no message box is shown. Unset: the user
-  // selected the recording and is told.
-  std::function<bool(int row)> on_open_failed;
 
  private:
-  void OnSelected(int row);
   void OnOpenTimer();
   void OnMessage(const platform::Message& m);
   bool OnCommand(int command);
@@ -75,6 +97,8 @@ class RecordingOpener {
   RecordingLoader loader_;
   std::filesystem::path opened_;
   bool waiting_ = false;
+  bool automatic_ = false;  // of the last selection
+  bool play_ = true;        // of the last selection
 };
 
 }  // namespace viewer

@@ -9,8 +9,6 @@
 #include "viewer/commands/ChosenSource.h"
 #include "viewer/commands/Controls.h"
 #include "viewer/settings/FolderIni.h"
-#include "viewer/skin/CMsgBox.h"
-#include "viewer/skin/UiQText.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/ViewModes.h"
 #include "viewer/window/ZoomController.h"
@@ -18,7 +16,6 @@
 namespace viewer {
 namespace {
 
-constexpr int kOpenFailedText = 99;
 
 // The "SOURCE" keys the dialog writes on OK, read before it runs so that a
 // refused answer can be taken back.
@@ -71,7 +68,7 @@ void SourceCommand::Run() {
       break;
     case ChosenSource::kForeignName:
       before.Restore();
-      CMsgBox::Show(&window_, UiQText(kOpenFailedText), "ERROR");
+      window_.ShowOpenFailed();
       break;
     case ChosenSource::kLoad:
       filer->OpenSource(path, kind);

@@ -115,5 +115,22 @@ TEST(OpenSequence, EndOfRecordingOncePerOpen) {
   EXPECT_TRUE(seq.EndOfRecording(b->generation));
 }
 
+// A folder change closes the players while an open is in flight: its ready
+// never comes, so the gate must not wait for it, and nothing of it counts.
+TEST(OpenSequence, AbandonedOpenLeavesTheGateOpenAndItsMessagesStale) {
+  OpenSequence seq;
+  seq.Select(0);
+  const auto a = seq.BeginOpen();
+  ASSERT_TRUE(a);
+  seq.Abandon();
+  EXPECT_TRUE(seq.ready());
+  EXPECT_FALSE(seq.BeginOpen()) << "nothing is selected";
+  EXPECT_FALSE(seq.MediaReady(a->generation).accepted);
+  EXPECT_FALSE(seq.DataLoaded(a->generation));
+  EXPECT_FALSE(seq.EndOfRecording(a->generation));
+  EXPECT_TRUE(seq.Select(2)) << "the next row opens after the delay";
+  EXPECT_EQ(seq.BeginOpen()->index, 2);
+}
+
 }  // namespace
 }  // namespace viewer

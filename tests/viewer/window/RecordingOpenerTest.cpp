@@ -1,19 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTest>
-#include <chrono>
 #include <filesystem>
-#include <functional>
-#include <string>
+#include <memory>
 
-#include "../../player/ScreenReading.h"
-#include "TestFiles.h"
-#include "library/ui/CFilerContainerDlg.h"
-#include "viewer/settings/FolderIni.h"
-#include "viewer/window/CQuorbexDlg.h"
-#include "viewer/window/RecordingOpener.h"
-#include "WindowUnderTest.h"
+#include "RecordingOpening.h"
+#include "player/PlayerMessages.h"
+#include "viewer/commands/RecordingLoader.h"
+#include "viewer/skin/UiQText.h"
 
 namespace viewer {
 namespace {
@@ -21,30 +14,22 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class RecordingOpening : public CardWindow {};
-
 TEST_F(RecordingOpening, ASelectedRowOpensAfterTheDelayAndPlays) {
-  samplecard::CardOptions options;
-  options.recordings = 2;
-  options.seconds = 2.0;
-  OpenCard(player::screen::MakeCard(options));
+  OpenCard(CardOf(2, 2.0));
   ASSERT_FALSE(Rows().empty());
 
-  Select(0);
+  Select(1);
   EXPECT_TRUE(window_.opener().open_delay_running());
   EXPECT_LT(FrontStrip(), 0) << "nothing is shown before the delay runs out";
   const int first = WaitForPlayback();
   ASSERT_GE(first, 0) << "the recording neither showed nor played";
   EXPECT_LT(first, 10) << "playback starts at the beginning of the recording";
-  EXPECT_EQ(window_.opener().opened().string(), Rows()[0].path);
+  EXPECT_EQ(window_.opener().opened().string(), Rows()[1].path) << "the first row, opened with the card, was opened too";
   EXPECT_TRUE(WaitUntil([&] { return window_.loaded(); })) << "the sensor data never arrived";
 }
 
 TEST_F(RecordingOpening, ClickingThroughRowsOpensOnlyTheLast) {
-  samplecard::CardOptions options;
-  options.recordings = 6;
-  options.seconds = 2.0;
-  OpenCard(player::screen::MakeCard(options));
+  OpenCard(CardOf(6, 2.0));
   ASSERT_GE(Rows().size(), 5u);
 
   const fs::path last = Rows()[4].path;
@@ -61,36 +46,75 @@ TEST_F(RecordingOpening, ClickingThroughRowsOpensOnlyTheLast) {
 }
 
 TEST_F(RecordingOpening, ABrokenRecordingDoesNotStopTheNextFromPlaying) {
-  samplecard::CardOptions options;
-  options.recordings = 2;
-  options.seconds = 2.0;
-  const auto card = player::screen::MakeCard(options);
+  const auto card = CardOf(2, 2.0);
   OpenCard(card);
   const int broken = RowOf(card[0].main_path);
   const int good = RowOf(card[1].main_path);
   ASSERT_GE(broken, 0);
   ASSERT_GE(good, 0);
-  // Cut short to a few kilobytes: no picture decodes from either camera.
-  for (const fs::path& p : {card[0].main_path, card[0].sub_path}) fs::resize_file(p, 4096);
+  Break(card[0]);
 
   Select(broken);
   ASSERT_TRUE(WaitUntil([&] { return window_.opener().opened() == card[0].main_path && window_.opener().sequence().ready(); }))
       << "the failed open left the gate closed";
   EXPECT_FALSE(window_.views().media_ready());
 
+  EXPECT_EQ(BoxTexts(), std::vector<QString>{UiQText(99)}) << "a recording the user chose that fails says so, once";
+
   Select(good);
   EXPECT_GE(WaitForPlayback(), 0) << "the good recording did not play after the broken one";
   EXPECT_EQ(window_.opener().opened().string(), card[1].main_path.string());
 }
 
-TEST_F(RecordingOpening, ThePlayCommandTogglesPlayAndPause) {
-  samplecard::CardOptions options;
-  options.recordings = 2;
-  options.seconds = 4.0;
-  OpenCard(player::screen::MakeCard(options));
-  Select(0);
-  ASSERT_GE(WaitForPlayback(), 0);
+// A ready, a data-loaded and an end still queued for the recording before a
+// quick re-select: none of them may open, load or move on for the new one.
+TEST_F(RecordingOpening, StaleMessagesAfterAQuickReselectAreDropped) {
+  const auto card = CardOf(3, 3.0);
+  ASSERT_TRUE(PlayCard(card));
   ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+  const std::uint32_t old = window_.opener().sequence().generation();
+
+  Select(1);
+  for (const std::uint32_t message : {player::WM_PLAYER_READY, kMessageDataLoaded, player::WM_PLAYER_ENDED}) {
+    window_.OnMessage({message, old, 1});
+  }
+  EXPECT_FALSE(window_.loaded()) << "the old data counted for the new selection";
+  EXPECT_TRUE(window_.opener().open_delay_running()) << "a stale ready cut the delay short";
+  EXPECT_EQ(window_.filer()->current_row(), 1) << "a stale end moved on";
+
+  ASSERT_TRUE(WaitUntilPlaying(card[1].main_path));
+  // Once the new recording plays, the old end still moves nothing.
+  window_.OnMessage({player::WM_PLAYER_ENDED, old, 0});
+  QTest::qWait(700);
+  EXPECT_EQ(window_.filer()->current_row(), 1);
+  EXPECT_EQ(window_.opener().opened(), card[1].main_path);
+  EXPECT_FALSE(window_.opener().open_delay_running());
+}
+
+// B is selected while A's players are still opening: A's ready is stale,
+// gives the gate back, and B opens and plays.
+TEST_F(RecordingOpening, SelectingBWhileAIsOpeningPlaysB) {
+  const auto card = CardOf(3, 2.0);
+  ASSERT_TRUE(PlayCard(card));
+
+  // B is chosen the moment A's first ready arrives, before it is handled.
+  auto b_selected = std::make_shared<bool>(false);
+  window_.on_message = [this, b_selected, a = card[1].main_path,
+                        next = std::move(window_.on_message)](const platform::Message& m) {
+    if (m.message == player::WM_PLAYER_READY && !*b_selected && window_.opener().opened() == a) {
+      *b_selected = true;
+      Select(2);
+    }
+    next(m);
+  };
+  Select(1);
+  EXPECT_TRUE(WaitUntilPlaying(card[2].main_path)) << "B did not play";
+  EXPECT_TRUE(*b_selected);
+  EXPECT_EQ(window_.filer()->current_row(), 2);
+}
+
+TEST_F(RecordingOpening, ThePlayCommandTogglesPlayAndPause) {
+  ASSERT_TRUE(PlayCard(CardOf(2, 4.0)));
 
   window_.OnCommand(CommandOf(Control::kPlay));
   ASSERT_EQ(window_.views().state(), player::MovieView::ViewState::kPaused);

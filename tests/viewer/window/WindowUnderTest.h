@@ -41,13 +41,29 @@ inline std::filesystem::path CardRootOf(const std::filesystem::path& main_path) 
 // directory afterwards.
 class WindowUnderTest : public ::testing::Test {
  protected:
+  struct Box {
+    QString text, caption;
+  };
   void SetUp() override {
+    CMsgBox::SetRunner([this](CMsgDlg& dialog) {
+      boxes_.push_back({dialog.message()->text(), dialog.windowTitle()});
+      return static_cast<int>(QDialog::Accepted);
+    });
     std::filesystem::create_directories(dir_ / "start");
     InitializeSettings(dir_ / "start", dir_ / "config");
     ASSERT_TRUE(window_.InitDialog());
     window_.show();
   }
-  void TearDown() override { InitializeSettings(std::filesystem::current_path()); }
+  void TearDown() override {
+    InitializeSettings(std::filesystem::current_path());
+    CMsgBox::SetRunner([](CMsgDlg& dialog) { return dialog.exec(); });
+  }
+  // The texts of the message boxes shown so far.
+  std::vector<QString> BoxTexts() const {
+    std::vector<QString> texts;
+    for (const Box& box : boxes_) texts.push_back(box.text);
+    return texts;
+  }
 
   // Lists a generated card as the source.
   void OpenCard(const std::vector<samplecard::WrittenRecording>& card) {
@@ -57,6 +73,8 @@ class WindowUnderTest : public ::testing::Test {
   // As the user's click on a row of the list.
   void Select(int row) { window_.filer()->list()->on_row_selected(row); }
 
+  // Message boxes shown (answered OK at once).
+  std::vector<Box> boxes_;
   testfiles::TempDir dir_;
   // Timers the test fires itself, once it hands them to the window with
   // window_.timers().UseHost(manual_timers_); made before the window and
@@ -66,18 +84,10 @@ class WindowUnderTest : public ::testing::Test {
 };
 
 // The window with a generated card as its source: rows are selected as a
-// click would, and what the front view shows is read from its strip. Message
-// boxes are collected (text and caption) and answered OK at once.
+// click would, and what the front view shows is read from its strip.
 class CardWindow : public WindowUnderTest {
  protected:
-  struct Box {
-    QString text, caption;
-  };
   void SetUp() override {
-    CMsgBox::SetRunner([this](CMsgDlg& dialog) {
-      boxes_.push_back({dialog.message()->text(), dialog.windowTitle()});
-      return static_cast<int>(QDialog::Accepted);
-    });
     WindowUnderTest::SetUp();
     // The deferred initialisation reloads the last source; let it run before
     // a card is opened.
@@ -86,7 +96,6 @@ class CardWindow : public WindowUnderTest {
   void TearDown() override {
     window_.Shutdown();
     WindowUnderTest::TearDown();
-    CMsgBox::SetRunner([](CMsgDlg& dialog) { return dialog.exec(); });
   }
   void OpenCard(const std::vector<samplecard::WrittenRecording>& card) {
     window_.filer()->OpenSource(CardRootOf(card.front().main_path), library::SourceKind::kCard);
@@ -110,8 +119,6 @@ class CardWindow : public WindowUnderTest {
     if (!WaitUntil([&] { return FrontStrip() > first + 5; })) return -1;
     return first;
   }
-
-  std::vector<Box> boxes_;
 };
 
 }  // namespace viewer
