@@ -81,12 +81,6 @@ void RecordingOpener::OnOpenTimer() {
   window_.UpdateEnabledControls();
 }
 
-void RecordingOpener::Fail(std::uint32_t generation, int row) {
-  const OpenSequence::Outcome outcome = sequence_.OpenFailed(generation);
-  Follow(outcome);
-  if (outcome.accepted && on_open_failed) on_open_failed(row, automatic_);
-}
-
 void RecordingOpener::CloseRecording() {
   window_.timers().Stop(kTimerOpen);
   window_.timers().Stop(kTimerWaitLimit);

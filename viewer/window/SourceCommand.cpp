@@ -10,6 +10,7 @@
 #include "viewer/commands/Controls.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ViewModes.h"
 #include "viewer/window/ZoomController.h"
 
@@ -71,6 +72,8 @@ void SourceCommand::Run() {
       window_.ShowOpenFailed();
       break;
     case ChosenSource::kLoad:
+      // The recording playing belongs to the old source's list.
+      window_.opener().CloseRecording();
       filer->OpenSource(path, kind);
       break;
   }
