@@ -6,6 +6,7 @@
 #include "player/PlayerMessages.h"
 #include "viewer/commands/Controls.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/RecordingGraph.h"
 
 namespace viewer {
 
@@ -65,6 +66,7 @@ void RecordingOpener::OnOpenTimer() {
   window_.views().Close();
   window_.player_sink().set_generation(open->generation);
   window_.SetState(false, false, false);
+  RecordingGraph::Opening(*window_.graph());
   if (player::Failed(window_.views().Open(opened_))) {
     wait_timer_.stop();
     Follow(sequence_.OpenFailed(open->generation));
@@ -99,6 +101,7 @@ void RecordingOpener::OnMediaReady(std::uint32_t generation) {
 void RecordingOpener::OnDataLoaded(std::uint32_t generation) {
   if (!sequence_.DataLoaded(generation)) return;
   if (auto data = loader_.Take(generation)) window_.views().TakeSensorData(*data);
+  RecordingGraph::DataLoaded(*window_.graph(), window_.views(), opened_);
   window_.SetState(true, false, false);
 }
 

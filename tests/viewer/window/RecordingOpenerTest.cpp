@@ -10,6 +10,7 @@
 #include "../../player/ScreenReading.h"
 #include "TestFiles.h"
 #include "library/ui/CFilerContainerDlg.h"
+#include "mapview/ui/CGSensorDlg.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/RecordingOpener.h"
@@ -145,6 +146,37 @@ TEST_F(RecordingOpening, ThePlayCommandTogglesPlayAndPause) {
 
   window_.OnCommand(CommandOf(Control::kPlay));
   EXPECT_TRUE(WaitUntil([&] { return FrontStrip() > held + 3; })) << "play did not resume";
+}
+
+// Pixels of the X trace's colour right of the graph's axis picture.
+int XTracePixels(mapview::CGSensorDlg& graph) {
+  const QImage image = graph.grab().toImage();
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 51; x < image.width(); ++x) n += image.pixel(x, y) == qRgb(0, 255, 0);
+  }
+  return n;
+}
+
+TEST_F(RecordingOpening, TheGraphDrawsTheLoadedRecordingsDataAndFollowsTheAxisButtons) {
+  samplecard::CardOptions options;
+  options.recordings = 1;
+  options.seconds = 2.0;
+  OpenCard(player::screen::MakeCard(options));
+  ASSERT_FALSE(Rows().empty());
+  mapview::CGSensorDlg& graph = *window_.graph();
+  EXPECT_EQ(XTracePixels(graph), 0);
+
+  Select(0);
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+  EXPECT_EQ(graph.series().frame_count(), window_.views().FrameCount());
+  EXPECT_GT(graph.series().sample_count(), 10);
+  EXPECT_GT(XTracePixels(graph), 20);
+
+  // The info panel's X button off hides the X trace.
+  window_.sink().Post(0x82BD, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !graph.detectors().Shown(0, mapview::DetectorTable::Use::kGraph); }));
+  EXPECT_EQ(XTracePixels(graph), 0);
 }
 
 }  // namespace
