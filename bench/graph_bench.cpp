@@ -67,13 +67,21 @@ void BM_GraphPlanOneHour(benchmark::State& state) {
 }
 BENCHMARK(BM_GraphPlanOneHour)->Unit(benchmark::kMillisecond);
 
+// The graph at its size in the window, showing the hour.
+struct HourGraph {
+  HourGraph() {
+    graph.resize(kWidth, kHeight);
+    graph.SetSeries(OneHour());
+    graph.SetShowData(true);
+  }
+  mapview::CGSensorDlg graph{nullptr, nullptr};
+  QImage target{kWidth, kHeight, QImage::Format_RGB32};
+};
+
 // The cached image drawn again (the zoom changes each time) and shown.
 void BM_GraphCacheOneHour(benchmark::State& state) {
-  mapview::CGSensorDlg graph(nullptr, nullptr);
-  graph.resize(kWidth, kHeight);
-  graph.SetSeries(OneHour());
-  graph.SetShowData(true);
-  QImage target(kWidth, kHeight, QImage::Format_RGB32);
+  HourGraph hour;
+  auto& [graph, target] = hour;
   int zoom = 0;
   for (auto _ : state) {
     graph.SetZoom(zoom = (zoom + 1) % 4);
@@ -86,11 +94,8 @@ BENCHMARK(BM_GraphCacheOneHour)->Unit(benchmark::kMillisecond);
 // One tick: the cursor moves one frame and the two columns it leaves and
 // enters are painted from the cached image.
 void BM_GraphCursorTick(benchmark::State& state) {
-  mapview::CGSensorDlg graph(nullptr, nullptr);
-  graph.resize(kWidth, kHeight);
-  graph.SetSeries(OneHour());
-  graph.SetShowData(true);
-  QImage target(kWidth, kHeight, QImage::Format_RGB32);
+  HourGraph hour;
+  auto& [graph, target] = hour;
   graph.render(&target);
   std::int64_t frame = 0;
   for (auto _ : state) {
