@@ -4,6 +4,7 @@
 #include "mapview/GraphScale.h"
 #include "mapview/ui/CGSensorDlg.h"
 #include "player/ViewPair.h"
+#include "recording/CompanionPath.h"
 
 namespace viewer {
 
@@ -11,8 +12,9 @@ void RecordingGraph::Opening(mapview::CGSensorDlg& graph) { graph.ClearData(); }
 
 void RecordingGraph::DataLoaded(mapview::CGSensorDlg& graph, player::ViewPair& views,
                                 const std::filesystem::path& front) {
-  views.reading_view().ReadSensorData([&graph](const recording::SensorDataFile& data) {
-    if (!data.loaded() || data.frame_index().empty()) {
+  views.reading_view().ReadSensorData([&graph, &front](const recording::SensorDataFile& data) {
+    // Only this recording's own data: never an earlier one's left in the view.
+    if (!data.loaded() || data.frame_index().empty() || data.path() != recording::DataPath(front)) {
       graph.ClearData();
       return;
     }

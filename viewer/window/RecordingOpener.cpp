@@ -100,7 +100,13 @@ void RecordingOpener::OnMediaReady(std::uint32_t generation) {
 
 void RecordingOpener::OnDataLoaded(std::uint32_t generation) {
   if (!sequence_.DataLoaded(generation)) return;
-  if (auto data = loader_.Take(generation)) window_.views().TakeSensorData(*data);
+  if (auto data = loader_.Take(generation)) {
+    window_.views().TakeSensorData(*data);
+  } else {
+    // The data file did not decode: the previous recording's data must not
+    // stand in for this one's.
+    window_.views().FreeSensorData();
+  }
   RecordingGraph::DataLoaded(*window_.graph(), window_.views(), opened_);
   window_.SetState(true, false, false);
 }

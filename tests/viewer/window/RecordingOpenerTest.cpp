@@ -4,6 +4,7 @@
 #include <QTest>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -177,6 +178,32 @@ TEST_F(RecordingOpening, TheGraphDrawsTheLoadedRecordingsDataAndFollowsTheAxisBu
   window_.sink().Post(0x82BD, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !graph.detectors().Shown(0, mapview::DetectorTable::Use::kGraph); }));
   EXPECT_EQ(XTracePixels(graph), 0);
+}
+
+TEST_F(RecordingOpening, ARecordingWhoseDataDoesNotDecodeShowsNoneNotThePreviousOnes) {
+  samplecard::CardOptions options;
+  options.recordings = 2;
+  options.seconds = 2.0;
+  const auto card = player::screen::MakeCard(options);
+  OpenCard(card);
+  const int first = RowOf(card[0].main_path);
+  const int corrupt = RowOf(card[1].main_path);
+  ASSERT_GE(first, 0);
+  ASSERT_GE(corrupt, 0);
+  {
+    std::ofstream out(card[1].data_path, std::ios::binary | std::ios::in | std::ios::out);
+    out << "NOTDAT";  // the file's mark gone
+  }
+  mapview::CGSensorDlg& graph = *window_.graph();
+  Select(first);
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+  ASSERT_GT(XTracePixels(graph), 20);
+
+  Select(corrupt);
+  ASSERT_TRUE(WaitUntil([&] { return window_.opener().opened() == card[1].main_path && window_.loaded(); }));
+  EXPECT_EQ(graph.series().frame_count(), 0);
+  EXPECT_EQ(XTracePixels(graph), 0);
+  EXPECT_FALSE(window_.views().reading_view().sensor_data().loaded());
 }
 
 }  // namespace
