@@ -48,6 +48,17 @@ class RecordingOpening : public WindowUnderTest {
   void OpenCard(const std::vector<samplecard::WrittenRecording>& card) {
     window_.filer()->OpenSource(CardRootOf(card.front().main_path), library::SourceKind::kCard);
   }
+  // A card of two-second recordings, opened; the rows of the first two.
+  std::vector<samplecard::WrittenRecording> OpenShortCard(int recordings, int* row0 = nullptr, int* row1 = nullptr) {
+    samplecard::CardOptions options;
+    options.recordings = recordings;
+    options.seconds = 2.0;
+    auto card = player::screen::MakeCard(options);
+    OpenCard(card);
+    if (row0) *row0 = RowOf(card[0].main_path);
+    if (row1) *row1 = RowOf(card[1].main_path);
+    return card;
+  }
   const std::vector<library::RecordingEntry>& Rows() const { return window_.filer()->list()->rows(); }
   int RowOf(const fs::path& path) const {
     for (std::size_t i = 0; i < Rows().size(); ++i) {
@@ -105,13 +116,8 @@ TEST_F(RecordingOpening, ClickingThroughRowsOpensOnlyTheLast) {
 }
 
 TEST_F(RecordingOpening, ABrokenRecordingDoesNotStopTheNextFromPlaying) {
-  samplecard::CardOptions options;
-  options.recordings = 2;
-  options.seconds = 2.0;
-  const auto card = player::screen::MakeCard(options);
-  OpenCard(card);
-  const int broken = RowOf(card[0].main_path);
-  const int good = RowOf(card[1].main_path);
+  int broken = -1, good = -1;
+  const auto card = OpenShortCard(2, &broken, &good);
   ASSERT_GE(broken, 0);
   ASSERT_GE(good, 0);
   // Cut short to a few kilobytes: no picture decodes from either camera.
@@ -160,10 +166,7 @@ int XTracePixels(mapview::CGSensorDlg& graph) {
 }
 
 TEST_F(RecordingOpening, TheGraphDrawsTheLoadedRecordingsDataAndFollowsTheAxisButtons) {
-  samplecard::CardOptions options;
-  options.recordings = 1;
-  options.seconds = 2.0;
-  OpenCard(player::screen::MakeCard(options));
+  OpenShortCard(1);
   ASSERT_FALSE(Rows().empty());
   mapview::CGSensorDlg& graph = *window_.graph();
   EXPECT_EQ(XTracePixels(graph), 0);
@@ -181,13 +184,8 @@ TEST_F(RecordingOpening, TheGraphDrawsTheLoadedRecordingsDataAndFollowsTheAxisBu
 }
 
 TEST_F(RecordingOpening, ARecordingWhoseDataDoesNotDecodeShowsNoneNotThePreviousOnes) {
-  samplecard::CardOptions options;
-  options.recordings = 2;
-  options.seconds = 2.0;
-  const auto card = player::screen::MakeCard(options);
-  OpenCard(card);
-  const int first = RowOf(card[0].main_path);
-  const int corrupt = RowOf(card[1].main_path);
+  int first = -1, corrupt = -1;
+  const auto card = OpenShortCard(2, &first, &corrupt);
   ASSERT_GE(first, 0);
   ASSERT_GE(corrupt, 0);
   {
