@@ -136,6 +136,24 @@ TEST(CGSensorDlg, MarkersInTheirKindsColoursWithTheirLabelsRows) {
   EXPECT_EQ(white_in(0, 30), 0);
 }
 
+TEST(CGSensorDlg, DriveAssistElevenShowsItsPictureInRowFour) {
+  Graph g;
+  g.Show(SeriesMaker::OnePerFrame(10, [](std::int32_t i, AccelSample& s) {
+    if (i == 3) s.event = 11;  // x 80, yellow
+  }));
+  const QImage image = g.Grab();
+  EXPECT_EQ(image.pixel(80, 30), Rgb(255, 255, 0));
+  auto yellow_in = [&](int top, int bottom) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = 81; x < 91; ++x) n += image.pixel(x, y) == Rgb(255, 255, 0);
+    }
+    return n;
+  };
+  EXPECT_GT(yellow_in(42, 51), 10);  // the picture, keyed over the graph
+  EXPECT_EQ(yellow_in(0, 41), 0);
+}
+
 TEST(CGSensorDlg, CursorAtItsColumnAndAtTheMarginWithoutFrames) {
   Graph g;
   g.Show(Flat(0.5));
