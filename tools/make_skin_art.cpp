@@ -361,6 +361,71 @@ QImage Icon() {
   return icon;
 }
 
+// The acceleration graph's pictures, for its height in the window (169 px):
+// the zero line at 84 and (169 - 6) / (zoom + 1) px per G, so that the
+// rows of +-0.25 G x (zoom + 1) are the same at every zoom.
+constexpr int kGraphHeight = 169;
+constexpr int kGraphZero = kGraphHeight / 2;
+constexpr double kGraphQuarterRows = (kGraphHeight - 6) / 4.0;
+
+// The background tile: a dark field with the zero line and the quarter
+// lines, and a faint column line at the tile's left edge.
+QImage GraphTile() {
+  QImage tile(50, kGraphHeight, QImage::Format_RGB32);
+  tile.fill(QColor(18, 22, 28));
+  QPainter p(&tile);
+  p.setPen(QColor(40, 46, 56));
+  p.drawLine(0, 0, 0, kGraphHeight - 1);
+  for (int k : {-1, 1}) {
+    const int y = static_cast<int>(std::lround(kGraphZero - k * kGraphQuarterRows));
+    p.drawLine(0, y, 49, y);
+  }
+  p.setPen(QColor(70, 78, 90));
+  p.drawLine(0, kGraphZero, 49, kGraphZero);
+  return tile;
+}
+
+// The axis picture of one vertical zoom, 50 px wide: the values of the zero
+// line and the quarter lines.
+QImage GraphAxis(int zoom) {
+  QImage axis(50, kGraphHeight, QImage::Format_RGB32);
+  axis.fill(QColor(30, 34, 40));
+  QPainter p(&axis);
+  p.setPen(QColor(90, 98, 110));
+  p.drawLine(49, 0, 49, kGraphHeight - 1);
+  QFont font("Noto Sans", 7);
+  font.setPixelSize(10);
+  p.setFont(font);
+  p.setPen(QColor(220, 224, 230));
+  const double quarter = 0.25 * (zoom + 1);
+  for (int k : {1, 0, -1}) {
+    const int y = static_cast<int>(std::lround(kGraphZero - k * kGraphQuarterRows));
+    char text[16];
+    std::snprintf(text, sizeof text, k == 0 ? "0G" : "%+.2fG", k * quarter);
+    p.drawText(QRect(0, y - 7, 44, 14), Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(text));
+    p.drawLine(45, y, 48, y);
+  }
+  p.drawText(QRect(2, 2, 46, 12), Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1("G"));
+  return axis;
+}
+
+// The drive-assist marker's picture, 9 x 9 on the transparent key: a
+// yellow car seen from behind.
+QImage AssistMark() {
+  QImage mark(9, 9, QImage::Format_RGB32);
+  mark.fill(kKey);
+  QPainter p(&mark);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(255, 255, 0));
+  p.drawRect(1, 3, 7, 4);
+  p.drawRect(2, 1, 5, 2);
+  p.drawRect(1, 7, 2, 2);
+  p.drawRect(6, 7, 2, 2);
+  p.setBrush(QColor(60, 60, 0));
+  p.drawRect(3, 2, 3, 1);
+  return mark;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -418,6 +483,12 @@ int main(int argc, char** argv) {
       {401, Logo(true)},
       {3, TreeIcon(false)},
       {19, TreeIcon(true)},
+      {230, GraphTile()},
+      {231, GraphAxis(0)},
+      {232, GraphAxis(1)},
+      {233, GraphAxis(2)},
+      {234, GraphAxis(3)},
+      {235, AssistMark()},
   };
   for (const Image& i : images) {
     const std::string path = dir + "/" + std::to_string(i.number) + ".png";

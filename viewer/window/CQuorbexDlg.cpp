@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "library/ui/CFilerContainerDlg.h"
+#include "mapview/ui/CGSensorDlg.h"
 #include "platform/NamedMutexLock.h"
 #include "player/ErrorReporter.h"
 #include "player/PlayerMessages.h"
@@ -85,6 +86,8 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   opener_ = std::make_unique<RecordingOpener>(*this);
   advance_ = std::make_unique<RecordingAdvance>(*this, *opener_, QCoreApplication::applicationFilePath().toStdString());
   playback_ = std::make_unique<PlaybackController>(*this);
+  playback_->sync_views().move_cursor = [this](int frame) { graph_->MoveCursor(frame); };
+  playback_->sync_views().set_graph_range = [this](int first, int count) { graph_->SetRange(first, count); };
   view_modes_ = std::make_unique<ViewModes>(*this);
   source_command_ = std::make_unique<SourceCommand>(*this);
 }
@@ -112,7 +115,7 @@ void CQuorbexDlg::CreateControls() {
   floating_->hide();
   info_panel_ = Placeholder(this, "info panel");
   info_panel_->setFont(UiFonts::Shared().font(UiFontSize::k13));
-  graph_ = Placeholder(this, "graph");
+  graph_ = new mapview::CGSensorDlg(this, &sink_);
   graph_->setFont(UiFonts::Shared().font(UiFontSize::k10));
   for (int v = 0; v < 2; ++v) {
     auto* w = new CMovieStatic(this, v);
@@ -322,6 +325,7 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
         {kSliderDragStart, &CQuorbexDlg::OnSliderDragStart},
         {kSliderDragEnd, &CQuorbexDlg::OnSliderDragEnd},
         {kMessageDeferredInit, &CQuorbexDlg::OnDeferredInit},
+        {0x82BD, &CQuorbexDlg::OnAxisToggle},
     };
     // The open sequence, the end of a recording, the position, slow-motion
     // steps, the popup menu, zoom clicks, docking, folder changes and a lost
@@ -332,10 +336,11 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
     // Accepted and ignored: list double click and the vehicle panel's close,
-    // and until their views exist the map's, the graph's, the settings
-    // dialog's and the file operations' messages.
+    // and until their views exist the map's, the settings dialog's and the
+    // file operations' messages, and the graph's clicks (they jump between
+    // event points, which come with the map).
     for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8578u, 0x8516u, 0x8517u, 0x81F5u, 0x812Du,
-                            0x812Eu, 0x82BDu, 0x8191u, 0x8192u}) {
+                            0x812Eu, 0x8191u, 0x8192u}) {
       t.emplace(m, &CQuorbexDlg::IgnoreMessage);
     }
     return t;
@@ -416,6 +421,12 @@ void CQuorbexDlg::OnSliderDragEnd(const platform::Message& m) {
 }
 
 void CQuorbexDlg::OnReapplyViews(const platform::Message&) { ApplyViews(); }
+
+// An axis button of the info panel: both flags of detector entry wParam (the
+// event points follow them once they exist).
+void CQuorbexDlg::OnAxisToggle(const platform::Message& m) {
+  graph_->SetEntryFlags(static_cast<int>(m.wparam), m.lparam != 0);
+}
 
 void CQuorbexDlg::OnProgress(const platform::Message& m) {
   const auto done = static_cast<long long>(m.wparam);

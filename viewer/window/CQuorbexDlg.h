@@ -24,6 +24,10 @@ namespace library {
 class CFilerContainerDlg;
 }
 
+namespace mapview {
+class CGSensorDlg;
+}
+
 namespace viewer {
 
 class CLogoDlg;
@@ -132,7 +136,7 @@ class CQuorbexDlg : public QDialog {
   CMovieDialog* floating_window() const { return floating_; }
   CLogoDlg* logo() const { return logo_; }
   QWidget* info_panel() const { return info_panel_; }
-  QWidget* graph() const { return graph_; }
+  mapview::CGSensorDlg* graph() const { return graph_; }
   int size_mode() const { return size_mode_; }
   int volume() const { return volume_; }
   bool keep_aspect() const { return keep_aspect_; }
@@ -173,6 +177,7 @@ class CQuorbexDlg : public QDialog {
   void OnSliderDragEnd(const platform::Message& m);
   void OnReapplyViews(const platform::Message& m);
   void OnProgress(const platform::Message& m);
+  void OnAxisToggle(const platform::Message& m);
   void ForwardMessage(const platform::Message& m);
   void OnDeferredInit(const platform::Message& m);
   void IgnoreMessage(const platform::Message&) {}
@@ -196,7 +201,7 @@ class CQuorbexDlg : public QDialog {
   library::CFilerContainerDlg* filer_ = nullptr;
   CLogoDlg* logo_ = nullptr;
   QWidget* info_panel_ = nullptr;
-  QWidget* graph_ = nullptr;
+  mapview::CGSensorDlg* graph_ = nullptr;
   CMovieDialog* floating_ = nullptr;
   std::array<CMovieStatic*, 2> movie_{};
 

@@ -14,6 +14,7 @@
 #include "viewer/skin/CSkinButton.h"
 #include "viewer/skin/CSkinProgressBarCtrl.h"
 #include "viewer/skin/CSkinSliderCtrl.h"
+#include "mapview/ui/CGSensorDlg.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/WindowHooks.h"
 #include "viewer/window/SubViewController.h"

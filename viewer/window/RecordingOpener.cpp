@@ -7,6 +7,7 @@
 #include "viewer/commands/Controls.h"
 #include "viewer/skin/CMovieStatic.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/RecordingGraph.h"
 
 namespace viewer {
 
@@ -74,6 +75,7 @@ void RecordingOpener::OnOpenTimer() {
   window_.views().Close();
   window_.player_sink().set_generation(open->generation);
   window_.SetState(false, waiting_, false);
+  RecordingGraph::Opening(*window_.graph());
   if (player::Failed(window_.views().Open(opened_))) {
     Failed(open->index, open->generation);
     return;
@@ -88,6 +90,7 @@ void RecordingOpener::CloseRecording() {
   sequence_.Abandon();
   loader_.Cancel();
   if (on_recording_closed) on_recording_closed();
+  RecordingGraph::Opening(*window_.graph());
   auto& views = window_.views();
   views.Close();
   views.FreeSensorData();
@@ -122,7 +125,14 @@ void RecordingOpener::OnMediaReady(std::uint32_t generation) {
 
 void RecordingOpener::OnDataLoaded(std::uint32_t generation) {
   if (!sequence_.DataLoaded(generation)) return;
-  if (auto data = loader_.Take(generation)) window_.views().TakeSensorData(*data);
+  if (auto data = loader_.Take(generation)) {
+    window_.views().TakeSensorData(*data);
+  } else {
+    // The data file did not decode: the previous recording's data must not
+    // stand in for this one's.
+    window_.views().FreeSensorData();
+  }
+  RecordingGraph::DataLoaded(*window_.graph(), window_.views(), opened_);
   window_.timers().Stop(kTimerWaitLimit);
   waiting_ = false;
   window_.unsetCursor();

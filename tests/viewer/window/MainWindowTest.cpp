@@ -6,6 +6,7 @@
 
 #include "TestFiles.h"
 #include "library/ui/CFilerContainerDlg.h"
+#include "mapview/ui/CGSensorDlg.h"
 #include "viewer/commands/MainWindowLayout.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/skin/CMovieStatic.h"

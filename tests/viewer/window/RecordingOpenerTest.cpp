@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "RecordingOpening.h"
+#include "mapview/ui/CGSensorDlg.h"
 #include "player/PlayerMessages.h"
 #include "viewer/commands/RecordingLoader.h"
 #include "viewer/skin/UiQText.h"
@@ -127,6 +129,57 @@ TEST_F(RecordingOpening, ThePlayCommandTogglesPlayAndPause) {
 
   window_.OnCommand(CommandOf(Control::kPlay));
   EXPECT_TRUE(WaitUntil([&] { return FrontStrip() > held + 3; })) << "play did not resume";
+}
+
+// Pixels of the X trace's colour right of the graph's axis picture.
+int XTracePixels(mapview::CGSensorDlg& graph) {
+  const QImage image = graph.grab().toImage();
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 51; x < image.width(); ++x) n += image.pixel(x, y) == qRgb(0, 255, 0);
+  }
+  return n;
+}
+
+TEST_F(RecordingOpening, TheGraphDrawsTheLoadedRecordingsDataAndFollowsTheAxisButtons) {
+  OpenCard(CardOf(1, 2.0));
+  ASSERT_FALSE(Rows().empty());
+  mapview::CGSensorDlg& graph = *window_.graph();
+  EXPECT_EQ(XTracePixels(graph), 0);
+
+  Select(0);
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+  EXPECT_EQ(graph.series().frame_count(), window_.views().FrameCount());
+  EXPECT_GT(graph.series().sample_count(), 10);
+  EXPECT_GT(XTracePixels(graph), 20);
+
+  // The info panel's X button off hides the X trace.
+  window_.sink().Post(0x82BD, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !graph.detectors().Shown(0, mapview::DetectorTable::Use::kGraph); }));
+  EXPECT_EQ(XTracePixels(graph), 0);
+}
+
+TEST_F(RecordingOpening, ARecordingWhoseDataDoesNotDecodeShowsNoneNotThePreviousOnes) {
+  const auto card = CardOf(2, 2.0);
+  OpenCard(card);
+  const int first = RowOf(card[0].main_path);
+  const int corrupt = RowOf(card[1].main_path);
+  ASSERT_GE(first, 0);
+  ASSERT_GE(corrupt, 0);
+  {
+    std::ofstream out(card[1].data_path, std::ios::binary | std::ios::in | std::ios::out);
+    out << "NOTDAT";  // the file's mark gone
+  }
+  mapview::CGSensorDlg& graph = *window_.graph();
+  Select(first);
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
+  ASSERT_GT(XTracePixels(graph), 20);
+
+  Select(corrupt);
+  ASSERT_TRUE(WaitUntil([&] { return window_.opener().opened() == card[1].main_path && window_.loaded(); }));
+  EXPECT_EQ(graph.series().frame_count(), 0);
+  EXPECT_EQ(XTracePixels(graph), 0);
+  EXPECT_FALSE(window_.views().reading_view().sensor_data().loaded());
 }
 
 }  // namespace
