@@ -363,6 +363,78 @@ QImage Icon() {
 
 }  // namespace
 
+// Info panel art. Event icons: a rounded badge in the event's colour with
+// a short mark; 48 x 32 on the key.
+QImage EventIcon(const QColor& colour, const char* mark) {
+  QImage image(48, 32, QImage::Format_RGB32);
+  image.fill(kKey);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(colour.darker(150), 1.5));
+  p.setBrush(colour);
+  p.drawRoundedRect(QRectF(1.5, 3.5, 45, 25), 6, 6);
+  QFont font("Noto Sans", 1);
+  font.setPixelSize(13);
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(kInk);
+  p.drawText(QRectF(1.5, 3.5, 45, 25), Qt::AlignCenter, QString::fromUtf8(mark));
+  return image;
+}
+
+// Status icons, 40 x 28: a filled dot ('R'), a ring ('r'), a grey square
+// (any other letter).
+QImage StatusIcon(int shape) {
+  QImage image(40, 28, QImage::Format_RGB32);
+  image.fill(kKey);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRectF dot(12.5, 6.5, 15, 15);
+  if (shape == 0) {
+    p.setPen(QPen(QColor(150, 20, 20), 1.5));
+    p.setBrush(QColor(230, 40, 40));
+    p.drawEllipse(dot);
+  } else if (shape == 1) {
+    p.setPen(QPen(QColor(230, 40, 40), 3));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(dot.adjusted(1, 1, -1, -1));
+  } else {
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(QColor(150, 150, 150));
+    p.drawRoundedRect(dot, 3, 3);
+  }
+  return image;
+}
+
+// The GPS-fix icon, 40 x 28: a green satellite dish with "GPS".
+QImage GpsIcon() {
+  QImage image(40, 28, QImage::Format_RGB32);
+  image.fill(kKey);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(20, 120, 40), 1.5));
+  p.setBrush(QColor(40, 190, 70));
+  p.drawRoundedRect(QRectF(1.5, 4.5, 37, 19), 4, 4);
+  QFont font("Noto Sans", 1);
+  font.setPixelSize(12);
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(kInk);
+  p.drawText(QRectF(1.5, 4.5, 37, 19), Qt::AlignCenter, "GPS");
+  return image;
+}
+
+// A box's placeholder: a dark field with a rule in the accent colour.
+QImage PlaceholderBox(int w, int h, const QColor& accent) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(QColor(40, 40, 44));
+  QPainter p(&image);
+  p.setPen(QColor(70, 70, 76));
+  p.drawRect(0, 0, w - 1, h - 1);
+  p.fillRect(QRect(2, h - 3, w - 4, 1), accent);
+  return image;
+}
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
@@ -418,6 +490,23 @@ int main(int argc, char** argv) {
       {401, Logo(true)},
       {3, TreeIcon(false)},
       {19, TreeIcon(true)},
+      // The info panel: event icons 1-6, status icons 'R', 'r', other, the
+      // GPS fix, and the placeholders of date, speed and the three axes.
+      {760, EventIcon(QColor(220, 60, 40), "G")},
+      {761, EventIcon(QColor(60, 110, 220), "M")},
+      {762, EventIcon(QColor(130, 80, 180), "P")},
+      {763, EventIcon(QColor(240, 150, 20), "PG")},
+      {764, EventIcon(QColor(20, 170, 170), "S")},
+      {765, EventIcon(QColor(120, 120, 120), "!")},
+      {766, StatusIcon(0)},
+      {767, StatusIcon(1)},
+      {768, StatusIcon(2)},
+      {769, GpsIcon()},
+      {770, PlaceholderBox(200, 19, QColor(120, 120, 120))},
+      {771, PlaceholderBox(65, 21, QColor(120, 120, 120))},
+      {772, PlaceholderBox(58, 20, QColor(0, 255, 0))},
+      {773, PlaceholderBox(58, 20, QColor(255, 0, 0))},
+      {774, PlaceholderBox(58, 20, QColor(128, 128, 255))},
   };
   for (const Image& i : images) {
     const std::string path = dir + "/" + std::to_string(i.number) + ".png";
