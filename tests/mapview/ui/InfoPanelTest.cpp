@@ -23,12 +23,16 @@ const QFont& Font(UiFontSize size) { return viewer::UiFonts::Shared().font(size)
 // What one box must hold: its text (over its placeholder picture, if any)
 // on the panel's background.
 struct Expected {
+  Expected(QRect box_, QString text_, UiFontSize font_ = UiFontSize::k13, QColor colour_ = kWhite,
+           int flags_ = kValueFlags, int placeholder_ = 0, QRect compared_ = {})
+      : box(box_), text(std::move(text_)), font(font_), colour(colour_), flags(flags_), placeholder(placeholder_),
+        compared(compared_) {}
   QRect box;
   QString text;
-  UiFontSize font = UiFontSize::k13;
-  QColor colour = kWhite;
-  int flags = kValueFlags;
-  int placeholder = 0;
+  UiFontSize font;
+  QColor colour;
+  int flags;
+  int placeholder;
   QRect compared;  // the part of the box compared, when not all of it
   QRect Region() const { return compared.isNull() ? box : compared; }
 };
