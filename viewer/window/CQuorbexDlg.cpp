@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "library/ui/CFilerContainerDlg.h"
+#include "mapview/ui/CInfoDlg.h"
 #include "platform/NamedMutexLock.h"
 #include "player/PlayerMessages.h"
 #include "recording/BoxTypeRegistry.h"
@@ -22,6 +23,7 @@
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
+#include "viewer/window/InfoPanelLink.h"
 #include "viewer/window/RecordingOpener.h"
 
 namespace viewer {
@@ -75,6 +77,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   });
   CreateControls();
   opener_ = std::make_unique<RecordingOpener>(*this);
+  panels_ = std::make_unique<InfoPanelLink>(*this);
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
@@ -98,8 +101,8 @@ void CQuorbexDlg::CreateControls() {
   floating_ = new CMovieDialog(this, &sink_);
   floating_->resize(kFloatingWindow.width, kFloatingWindow.height);
   floating_->hide();
-  info_panel_ = Placeholder(this, "info panel");
-  info_panel_->setFont(UiFonts::Shared().font(UiFontSize::k13));
+  info_ = new mapview::CInfoDlg(this, &sink_);
+  info_panel_ = info_;
   graph_ = Placeholder(this, "graph");
   graph_->setFont(UiFonts::Shared().font(UiFontSize::k10));
   for (int v = 0; v < 2; ++v) {
@@ -170,6 +173,7 @@ void CQuorbexDlg::ApplySizeMode(int mode) {
   position_slider_->setFixedSize(l.position_slider.width, l.position_slider.height);
   position_slider_->move(l.position_slider.left, l.position_slider.top);
   info_panel_->setGeometry(ToQRect(l.info_panel));
+  info_->SetLayout(mode);  // size modes 0, 1, 2 use layouts 0, 1, 2
   // The docked sub view sits over the right edge of the panel's area.
   movie_[1]->setGeometry(ToQRect(l.docked_sub_view));
   movie_[1]->setVisible(l.docked_sub_view.width > 0);
@@ -300,16 +304,16 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     };
     // The open sequence, the end of a recording, the position, the popup
     // menu, zoom clicks, docking, folder changes and a lost source belong to
-    // the playback controller.
+    // the playback controller; the vehicle panel's close to the panels.
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
-                            0x84B1u, 0x8515u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
+                            0x84B1u, 0x8515u, 0x8578u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
                             player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
-    // Accepted and ignored: list double click and the vehicle panel's close,
-    // and until their views exist the map's, the graph's, the settings
-    // dialog's and the file operations' messages.
-    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8578u, 0x8516u, 0x8517u, 0x81F5u, 0x812Du,
+    // Accepted and ignored: list double click, and until their views exist
+    // the map's, the graph's, the settings dialog's and the file operations'
+    // messages.
+    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x81F5u, 0x812Du,
                             0x812Eu, 0x82BDu, 0x8191u, 0x8192u}) {
       t.emplace(m, &CQuorbexDlg::IgnoreMessage);
     }

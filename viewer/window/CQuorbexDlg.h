@@ -22,10 +22,14 @@
 namespace library {
 class CFilerContainerDlg;
 }
+namespace mapview {
+class CInfoDlg;
+}
 
 namespace viewer {
 
 class CLogoDlg;
+class InfoPanelLink;
 class CMovieDialog;
 class CMovieStatic;
 class RecordingOpener;
@@ -109,6 +113,10 @@ class CQuorbexDlg : public QDialog {
   CMovieDialog* floating_window() const { return floating_; }
   CLogoDlg* logo() const { return logo_; }
   QWidget* info_panel() const { return info_panel_; }
+  mapview::CInfoDlg* info() const { return info_; }
+  // The info and vehicle panels' feed: SyncViews::ShowValues goes to its
+  // ShowValues.
+  InfoPanelLink& panels() { return *panels_; }
   QWidget* graph() const { return graph_; }
   int size_mode() const { return size_mode_; }
   int volume() const { return volume_; }
@@ -172,6 +180,7 @@ class CQuorbexDlg : public QDialog {
   library::CFilerContainerDlg* filer_ = nullptr;
   CLogoDlg* logo_ = nullptr;
   QWidget* info_panel_ = nullptr;
+  mapview::CInfoDlg* info_ = nullptr;  // the same widget as info_panel_
   QWidget* graph_ = nullptr;
   CMovieDialog* floating_ = nullptr;
   std::array<CMovieStatic*, 2> movie_{};
@@ -188,7 +197,8 @@ class CQuorbexDlg : public QDialog {
   bool shut_down_ = false;
   bool dragging_ = false;
   QPoint grab_;
-  std::unique_ptr<RecordingOpener> opener_;  // last: it uses the views and the list
+  std::unique_ptr<RecordingOpener> opener_;  // it uses the views and the list
+  std::unique_ptr<InfoPanelLink> panels_;    // after the opener: it wraps the hooks the opener set
 };
 
 }  // namespace viewer
