@@ -139,13 +139,16 @@ void CInfoDlg::paintEvent(QPaintEvent*) {
   p.setPen(QColor::fromRgba(kText));
   p.setFont(TextFont(layout_, false));
   p.drawText(ToQRect(b.mode_text), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, mode_text_);
-  p.drawText(ToQRect(b.speed_unit), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, FromUtf8(kSpeedUnit));
 
   p.setFont(TextFont(layout_, true));
   DrawBox(p, ToQRect(b.date_time), PanelDateTimeText(recording_, values_.frame), kDateTimePlaceholderImage,
           kDateTimePlaceholder, Qt::AlignRight | Qt::AlignVCenter);
   DrawBox(p, ToQRect(b.speed_value), PanelSpeedText(values_.speed_valid, values_.speed), kSpeedPlaceholderImage, "",
           Qt::AlignRight | Qt::AlignVCenter);
+  // The unit box overlaps the value's: the unit stays readable over the
+  // value's placeholder.
+  p.setFont(TextFont(layout_, false));
+  p.drawText(ToQRect(b.speed_unit), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, FromUtf8(kSpeedUnit));
 
   const std::array<double, 3> g = {values_.x, values_.y, values_.z};
   const int title_alignment = Qt::AlignLeft | (layout_ == 2 ? Qt::AlignVCenter : Qt::AlignTop);
