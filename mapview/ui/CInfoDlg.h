@@ -43,6 +43,7 @@ class CInfoDlg : public QWidget {
 
   // The recording on screen (for the date and time of a frame).
   void SetRecording(const InfoRecording& recording);
+  const InfoRecording& recording() const { return recording_; }
   // The short text beside the time (the playback speed).
   void SetModeText(const QString& text);
   // The values of the frame on screen; the panel repaints.

@@ -9,7 +9,9 @@
 
 #include "../../player/ScreenReading.h"
 #include "TestFiles.h"
+#include "library/RecordingNames.h"
 #include "library/ui/CFilerContainerDlg.h"
+#include "mapview/ui/CInfoDlg.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/RecordingOpener.h"
@@ -146,6 +148,32 @@ TEST_F(RecordingOpening, ThePlayCommandTogglesPlayAndPause) {
   window_.OnCommand(CommandOf(Control::kPlay));
   EXPECT_TRUE(WaitUntil([&] { return FrontStrip() > held + 3; })) << "play did not resume";
 }
+
+// The info panel learns the loaded recording's start (from its name), frame
+// interval and time-lapse flag (the data's rate letter, "T") with its data.
+class InfoPanelRecording : public RecordingOpening, public ::testing::WithParamInterface<int> {};
+
+TEST_P(InfoPanelRecording, TakenWhenTheDataIsLoaded) {
+  samplecard::CardOptions options;
+  options.recordings = 1;
+  options.seconds = 2.0;
+  options.fps = 30.0;
+  options.sensor_hz = GetParam();
+  const auto card = player::screen::MakeCard(options);
+  OpenCard(card);
+  ASSERT_FALSE(Rows().empty());
+  Select(0);
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); })) << "the sensor data never arrived";
+  const mapview::InfoRecording& r = window_.info()->recording();
+  EXPECT_TRUE(r.time_valid);
+  EXPECT_EQ(r.start, library::TimeOfName(fs::path(Rows()[0].path).filename().string()));
+  EXPECT_NE(r.start.year, 0);
+  EXPECT_FLOAT_EQ(r.frame_interval_ms, 1000.0F / 30.0F);
+  EXPECT_EQ(r.time_lapse, GetParam() == 15) << "the rate letter T marks the time-lapse recording";
+}
+
+INSTANTIATE_TEST_SUITE_P(RateLetters, InfoPanelRecording, ::testing::Values(10, 15),
+                         [](const auto& info) { return info.param == 15 ? "T" : "N"; });
 
 }  // namespace
 }  // namespace viewer
