@@ -17,6 +17,7 @@ namespace viewer {
 namespace {
 
 constexpr int kSpeedReading = 2;
+constexpr std::uint32_t kMessageSourceLost = 0x84B1;
 
 }  // namespace
 
@@ -38,6 +39,8 @@ void InfoPanelLink::OnMessage(const platform::Message& m) {
   if (m.message == kMessageDataLoaded) {
     if (window_.loaded()) TakeLoadedRecording();
     UpdateVehiclePanelSource();
+  } else if (m.message == kMessageSourceLost) {
+    Reset();  // nothing is shown any more
   } else if (m.message == mapview::kMessageVehiclePanelClosed) {
     if (vehicle_panel_) vehicle_panel_->deleteLater();
     vehicle_panel_ = nullptr;

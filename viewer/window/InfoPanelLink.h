@@ -20,7 +20,8 @@ class CQuorbexDlg;
 // values of the frame on screen go to the info panel, the GPS speed to the
 // vehicle panel as its reading 2 (the data carries no other vehicle
 // reading: those stay 0); the recording's start, frame interval and
-// time-lapse flag go to the info panel when its data is loaded. A double
+// time-lapse flag go to the info panel when its data is loaded; a lost
+// source (0x84B1) resets both panels' values. A double
 // click on the info panel opens the vehicle panel; its close (0x8578) lets
 // it go. Installs itself in the window's message hook, passing everything
 // on to the hook set before it first. UI thread only.

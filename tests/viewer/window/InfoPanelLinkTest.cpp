@@ -80,5 +80,29 @@ TEST_F(InfoPanelInWindow, GpsSpeedIsTheVehiclePanelsReadingTwo) {
   EXPECT_EQ(panel->slot(0).shown(), 0) << "no fix: the speed reading falls to 0";
 }
 
+TEST_F(InfoPanelInWindow, ALostSourceResetsThePanels) {
+  ShownValues values;
+  values.frame = 12;
+  values.has_sample = true;
+  values.x = values.y = values.z = 0.25;
+  values.status = 'R';
+  values.gps_valid = true;
+  values.gps_speed = 80.0;
+  window_.panels().ShowValues(values);
+  mapview::CObdDlg* panel = OpenByDoubleClick();
+  ASSERT_NE(panel, nullptr);
+  panel->combo(0)->setCurrentIndex(2);
+  window_.OnMessage({0x84B1, 0, 0});
+  const mapview::InfoValues& shown = window_.info()->values();
+  EXPECT_EQ(shown.frame, -1);
+  EXPECT_EQ(shown.x, -5.0);
+  EXPECT_EQ(shown.z, -5.0);
+  EXPECT_EQ(shown.speed, -1.0);
+  EXPECT_FALSE(shown.speed_valid);
+  EXPECT_EQ(shown.status, 'M');
+  for (int i = 0; i < 100; ++i) panel->OnTimer(mapview::CObdDlg::kTimerFirst);
+  EXPECT_EQ(panel->slot(0).shown(), 0) << "the speed reading went back to 0";
+}
+
 }  // namespace
 }  // namespace viewer
