@@ -363,23 +363,28 @@ QImage Icon() {
 
 }  // namespace
 
-// Info panel art. Event icons: a rounded badge in the event's colour with
-// a short mark; 48 x 32 on the key.
-QImage EventIcon(const QColor& colour, const char* mark) {
-  QImage image(48, 32, QImage::Format_RGB32);
+// Info panel art: a rounded badge in a colour with a short label, on the key.
+QImage LabelBadge(int w, int h, const QRectF& body, double radius, const QColor& colour, const char* label,
+                  int pixels) {
+  QImage image(w, h, QImage::Format_RGB32);
   image.fill(kKey);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(colour.darker(150), 1.5));
   p.setBrush(colour);
-  p.drawRoundedRect(QRectF(1.5, 3.5, 45, 25), 6, 6);
+  p.drawRoundedRect(body, radius, radius);
   QFont font("Noto Sans", 1);
-  font.setPixelSize(13);
+  font.setPixelSize(pixels);
   font.setBold(true);
   p.setFont(font);
   p.setPen(kInk);
-  p.drawText(QRectF(1.5, 3.5, 45, 25), Qt::AlignCenter, QString::fromUtf8(mark));
+  p.drawText(body, Qt::AlignCenter, QString::fromUtf8(label));
   return image;
+}
+
+// Event icons, 48 x 32.
+QImage EventIcon(const QColor& colour, const char* mark) {
+  return LabelBadge(48, 32, QRectF(1.5, 3.5, 45, 25), 6, colour, mark, 13);
 }
 
 // Status icons, 40 x 28: a filled dot ('R'), a ring ('r'), a grey square
@@ -406,23 +411,8 @@ QImage StatusIcon(int shape) {
   return image;
 }
 
-// The GPS-fix icon, 40 x 28: a green satellite dish with "GPS".
-QImage GpsIcon() {
-  QImage image(40, 28, QImage::Format_RGB32);
-  image.fill(kKey);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(20, 120, 40), 1.5));
-  p.setBrush(QColor(40, 190, 70));
-  p.drawRoundedRect(QRectF(1.5, 4.5, 37, 19), 4, 4);
-  QFont font("Noto Sans", 1);
-  font.setPixelSize(12);
-  font.setBold(true);
-  p.setFont(font);
-  p.setPen(kInk);
-  p.drawText(QRectF(1.5, 4.5, 37, 19), Qt::AlignCenter, "GPS");
-  return image;
-}
+// The GPS-fix icon, 40 x 28: green, "GPS".
+QImage GpsIcon() { return LabelBadge(40, 28, QRectF(1.5, 4.5, 37, 19), 4, QColor(40, 190, 70), "GPS", 12); }
 
 // A box's placeholder: a dark field with a rule in the accent colour.
 QImage PlaceholderBox(int w, int h, const QColor& accent) {
