@@ -169,4 +169,13 @@ std::int64_t CalendarSecondsBetween(const SystemTime& a, const SystemTime& b) {
   return seconds(b) - seconds(a);
 }
 
+SystemTime AddCalendarMilliseconds(const SystemTime& t, std::int64_t milliseconds) {
+  const std::int64_t total =
+      WallSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second) * 1000 + t.milliseconds + milliseconds;
+  const std::int64_t seconds = FloorDiv(total, 1000);
+  SystemTime moved = FromWallSeconds(seconds);
+  moved.milliseconds = static_cast<std::uint16_t>(total - seconds * 1000);
+  return moved;
+}
+
 }  // namespace platform

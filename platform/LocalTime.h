@@ -58,5 +58,8 @@ SystemTime NowLocalTime();
 
 // Seconds between two local times compared as calendar times (b - a).
 std::int64_t CalendarSecondsBetween(const SystemTime& a, const SystemTime& b);
+// t moved by a number of milliseconds (its own milliseconds field included)
+// as plain calendar arithmetic: no time zone, no daylight-saving shift.
+SystemTime AddCalendarMilliseconds(const SystemTime& t, std::int64_t milliseconds);
 
 }  // namespace platform

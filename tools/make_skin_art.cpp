@@ -400,9 +400,10 @@ QImage GraphAxis(int zoom) {
   const double quarter = 0.25 * (zoom + 1);
   for (int k : {1, 0, -1}) {
     const int y = static_cast<int>(std::lround(kGraphZero - k * kGraphQuarterRows));
-    char text[16];
-    std::snprintf(text, sizeof text, k == 0 ? "0G" : "%+.2fG", k * quarter);
-    p.drawText(QRect(0, y - 7, 44, 14), Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(text));
+    // QString::number is independent of the locale.
+    const QString text = k == 0 ? QStringLiteral("0G")
+                                : (k > 0 ? QStringLiteral("+") : QString()) + QString::number(k * quarter, 'f', 2) + "G";
+    p.drawText(QRect(0, y - 7, 44, 14), Qt::AlignRight | Qt::AlignVCenter, text);
     p.drawLine(45, y, 48, y);
   }
   p.drawText(QRect(2, 2, 46, 12), Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1("G"));
@@ -427,6 +428,68 @@ QImage AssistMark() {
 }
 
 }  // namespace
+
+// Info panel art: a rounded badge in a colour with a short label, on the key.
+QImage LabelBadge(int w, int h, const QRectF& body, double radius, const QColor& colour, const char* label,
+                  int pixels) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(kKey);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(colour.darker(150), 1.5));
+  p.setBrush(colour);
+  p.drawRoundedRect(body, radius, radius);
+  QFont font("Noto Sans", 1);
+  font.setPixelSize(pixels);
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(kInk);
+  p.drawText(body, Qt::AlignCenter, QString::fromUtf8(label));
+  return image;
+}
+
+// Event icons, 48 x 32.
+QImage EventIcon(const QColor& colour, const char* mark) {
+  return LabelBadge(48, 32, QRectF(1.5, 3.5, 45, 25), 6, colour, mark, 13);
+}
+
+// Status icons, 40 x 28: a filled dot ('R'), a ring ('r'), a grey square
+// (any other letter).
+QImage StatusIcon(int shape) {
+  QImage image(40, 28, QImage::Format_RGB32);
+  image.fill(kKey);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRectF dot(12.5, 6.5, 15, 15);
+  if (shape == 0) {
+    p.setPen(QPen(QColor(150, 20, 20), 1.5));
+    p.setBrush(QColor(230, 40, 40));
+    p.drawEllipse(dot);
+  } else if (shape == 1) {
+    p.setPen(QPen(QColor(230, 40, 40), 3));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(dot.adjusted(1, 1, -1, -1));
+  } else {
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(QColor(150, 150, 150));
+    p.drawRoundedRect(dot, 3, 3);
+  }
+  return image;
+}
+
+// The GPS-fix icon, 40 x 28: green, "GPS".
+QImage GpsIcon() { return LabelBadge(40, 28, QRectF(1.5, 4.5, 37, 19), 4, QColor(40, 190, 70), "GPS", 12); }
+
+// A box's placeholder: a dark field with a rule in the accent colour.
+QImage PlaceholderBox(int w, int h, const QColor& accent) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(QColor(40, 40, 44));
+  QPainter p(&image);
+  p.setPen(QColor(70, 70, 76));
+  p.drawRect(0, 0, w - 1, h - 1);
+  p.fillRect(QRect(2, h - 3, w - 4, 1), accent);
+  return image;
+}
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -489,6 +552,23 @@ int main(int argc, char** argv) {
       {233, GraphAxis(2)},
       {234, GraphAxis(3)},
       {235, AssistMark()},
+      // The info panel: event icons 1-6, status icons 'R', 'r', other, the
+      // GPS fix, and the placeholders of date, speed and the three axes.
+      {760, EventIcon(QColor(220, 60, 40), "G")},
+      {761, EventIcon(QColor(60, 110, 220), "M")},
+      {762, EventIcon(QColor(130, 80, 180), "P")},
+      {763, EventIcon(QColor(240, 150, 20), "PG")},
+      {764, EventIcon(QColor(20, 170, 170), "S")},
+      {765, EventIcon(QColor(120, 120, 120), "!")},
+      {766, StatusIcon(0)},
+      {767, StatusIcon(1)},
+      {768, StatusIcon(2)},
+      {769, GpsIcon()},
+      {770, PlaceholderBox(200, 19, QColor(120, 120, 120))},
+      {771, PlaceholderBox(65, 21, QColor(120, 120, 120))},
+      {772, PlaceholderBox(58, 20, QColor(0, 255, 0))},
+      {773, PlaceholderBox(58, 20, QColor(255, 0, 0))},
+      {774, PlaceholderBox(58, 20, QColor(128, 128, 255))},
   };
   for (const Image& i : images) {
     const std::string path = dir + "/" + std::to_string(i.number) + ".png";

@@ -9,6 +9,7 @@
 
 #include "library/ui/CFilerContainerDlg.h"
 #include "mapview/ui/CGSensorDlg.h"
+#include "mapview/ui/CInfoDlg.h"
 #include "platform/NamedMutexLock.h"
 #include "player/ErrorReporter.h"
 #include "player/PlayerMessages.h"
@@ -27,6 +28,7 @@
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
+#include "viewer/window/InfoPanelLink.h"
 #include "viewer/window/PlaybackController.h"
 #include "viewer/window/RecordingAdvance.h"
 #include "viewer/window/RecordingOpener.h"
@@ -59,17 +61,6 @@ constexpr std::array<int, 4> kVolumeSliderImages = {167, 168, 169, 170};
 
 QRect ToQRect(const LayoutRect& r) { return QRect(r.left, r.top, r.width, r.height); }
 
-// A plain panel standing where a later view will be drawn.
-QWidget* Placeholder(QWidget* parent, const char* name) {
-  auto* w = new QWidget(parent);
-  w->setObjectName(name);
-  w->setAutoFillBackground(true);
-  QPalette palette = w->palette();
-  palette.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
-  w->setPalette(palette);
-  return w;
-}
-
 }  // namespace
 
 CQuorbexDlg::CQuorbexDlg(QWidget* parent)
@@ -90,6 +81,13 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   playback_->sync_views().set_graph_range = [this](int first, int count) { graph_->SetRange(first, count); };
   view_modes_ = std::make_unique<ViewModes>(*this);
   source_command_ = std::make_unique<SourceCommand>(*this);
+  panels_ = std::make_unique<InfoPanelLink>(*this);
+  playback_->sync_views().show_values = [this](const ShownValues& values) { panels_->ShowValues(values); };
+  // No recording shown: the panels go back to their placeholders.
+  opener_->on_recording_closed = [this, next = std::move(opener_->on_recording_closed)] {
+    if (next) next();
+    panels_->Reset();
+  };
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
@@ -113,8 +111,8 @@ void CQuorbexDlg::CreateControls() {
   floating_ = new CMovieDialog(this, &sink_);
   floating_->resize(kFloatingWindow.width, kFloatingWindow.height);
   floating_->hide();
-  info_panel_ = Placeholder(this, "info panel");
-  info_panel_->setFont(UiFonts::Shared().font(UiFontSize::k13));
+  info_ = new mapview::CInfoDlg(this, &sink_);
+  info_panel_ = info_;
   graph_ = new mapview::CGSensorDlg(this, &sink_);
   graph_->setFont(UiFonts::Shared().font(UiFontSize::k10));
   for (int v = 0; v < 2; ++v) {
@@ -186,6 +184,7 @@ void CQuorbexDlg::ApplySizeMode(int mode) {
   position_slider_->setFixedSize(l.position_slider.width, l.position_slider.height);
   position_slider_->move(l.position_slider.left, l.position_slider.top);
   info_panel_->setGeometry(ToQRect(l.info_panel));
+  info_->SetLayout(mode);  // size modes 0, 1, 2 use layouts 0, 1, 2
   // The docked sub view sits over the right edge of the panel's area.
   movie_[1]->setGeometry(ToQRect(l.docked_sub_view));
   movie_[1]->setVisible(l.docked_sub_view.width > 0);
@@ -329,17 +328,17 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     };
     // The open sequence, the end of a recording, the position, slow-motion
     // steps, the popup menu, zoom clicks, docking, folder changes and a lost
-    // source belong to the playback controller.
+    // source belong to the playback controller; the vehicle panel's close to
+    // the panels.
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8005u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
-                            0x84B1u, 0x8515u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
+                            0x84B1u, 0x8515u, 0x8578u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
                             player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
-    // Accepted and ignored: list double click and the vehicle panel's close,
-    // and until their views exist the map's, the settings dialog's and the
+    // Accepted and ignored: list double click, and until their views exist the map's, the settings dialog's and the
     // file operations' messages, and the graph's clicks (they jump between
     // event points, which come with the map).
-    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8578u, 0x8516u, 0x8517u, 0x81F5u, 0x812Du,
+    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x81F5u, 0x812Du,
                             0x812Eu, 0x8191u, 0x8192u}) {
       t.emplace(m, &CQuorbexDlg::IgnoreMessage);
     }

@@ -23,16 +23,17 @@
 namespace library {
 class CFilerContainerDlg;
 }
-
 namespace mapview {
 class CGSensorDlg;
-}
+class CInfoDlg;
+}  // namespace mapview
 
 namespace viewer {
 
 class CLogoDlg;
 class CMovieDialog;
 class CMovieStatic;
+class InfoPanelLink;
 class PlaybackController;
 class RecordingAdvance;
 class RecordingOpener;
@@ -136,6 +137,10 @@ class CQuorbexDlg : public QDialog {
   CMovieDialog* floating_window() const { return floating_; }
   CLogoDlg* logo() const { return logo_; }
   QWidget* info_panel() const { return info_panel_; }
+  mapview::CInfoDlg* info() const { return info_; }
+  // The info and vehicle panels' feed: SyncViews::ShowValues goes to its
+  // ShowValues.
+  InfoPanelLink& panels() { return *panels_; }
   mapview::CGSensorDlg* graph() const { return graph_; }
   int size_mode() const { return size_mode_; }
   int volume() const { return volume_; }
@@ -201,6 +206,7 @@ class CQuorbexDlg : public QDialog {
   library::CFilerContainerDlg* filer_ = nullptr;
   CLogoDlg* logo_ = nullptr;
   QWidget* info_panel_ = nullptr;
+  mapview::CInfoDlg* info_ = nullptr;  // the same widget as info_panel_
   mapview::CGSensorDlg* graph_ = nullptr;
   CMovieDialog* floating_ = nullptr;
   std::array<CMovieStatic*, 2> movie_{};
@@ -224,6 +230,7 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<PlaybackController> playback_;
   std::unique_ptr<ViewModes> view_modes_;
   std::unique_ptr<SourceCommand> source_command_;
+  std::unique_ptr<InfoPanelLink> panels_;
 };
 
 }  // namespace viewer

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "RecordingOpening.h"
+#include "library/RecordingNames.h"
 #include "mapview/ui/CGSensorDlg.h"
+#include "mapview/ui/CInfoDlg.h"
 #include "player/PlayerMessages.h"
 #include "viewer/commands/RecordingLoader.h"
 #include "viewer/skin/UiQText.h"
@@ -181,6 +183,32 @@ TEST_F(RecordingOpening, ARecordingWhoseDataDoesNotDecodeShowsNoneNotThePrevious
   EXPECT_EQ(XTracePixels(graph), 0);
   EXPECT_FALSE(window_.views().reading_view().sensor_data().loaded());
 }
+
+// The info panel learns the loaded recording's start (from its name), frame
+// interval and time-lapse flag (the data's rate letter, "T") with its data.
+class InfoPanelRecording : public RecordingOpening, public ::testing::WithParamInterface<int> {};
+
+TEST_P(InfoPanelRecording, TakenWhenTheDataIsLoaded) {
+  samplecard::CardOptions options;
+  options.recordings = 1;
+  options.seconds = 2.0;
+  options.fps = 30.0;
+  options.sensor_hz = GetParam();
+  const auto card = player::screen::MakeCard(options);
+  OpenCard(card);
+  ASSERT_FALSE(Rows().empty());
+  Select(0);
+  ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); })) << "the sensor data never arrived";
+  const mapview::InfoRecording& r = window_.info()->recording();
+  EXPECT_TRUE(r.time_valid);
+  EXPECT_EQ(r.start, library::TimeOfName(fs::path(Rows()[0].path).filename().string()));
+  EXPECT_NE(r.start.year, 0);
+  EXPECT_FLOAT_EQ(r.frame_interval_ms, 1000.0F / 30.0F);
+  EXPECT_EQ(r.time_lapse, GetParam() == 15) << "the rate letter T marks the time-lapse recording";
+}
+
+INSTANTIATE_TEST_SUITE_P(RateLetters, InfoPanelRecording, ::testing::Values(10, 15),
+                         [](const auto& info) { return info.param == 15 ? "T" : "N"; });
 
 }  // namespace
 }  // namespace viewer

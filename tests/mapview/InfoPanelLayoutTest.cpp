@@ -1,0 +1,49 @@
+#include "mapview/InfoPanelLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "viewer/commands/MainWindowLayout.h"
+
+namespace mapview {
+namespace {
+
+bool Overlap(const PanelRect& a, const PanelRect& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+std::vector<PanelRect> Boxes(const InfoPanelLayout& l) {
+  std::vector<PanelRect> boxes = {l.date_time, l.mode_text, l.speed_value, l.speed_unit, l.status_cell, l.gps_cell};
+  boxes.insert(boxes.end(), l.axis_titles.begin(), l.axis_titles.end());
+  boxes.insert(boxes.end(), l.axis_values.begin(), l.axis_values.end());
+  return boxes;
+}
+
+// The layouts of our own (large and compact) fit what the window's size
+// mode leaves visible: inside the panel, left of the docked sub view, and
+// no box over another.
+class OwnLayout : public ::testing::TestWithParam<int> {};
+
+TEST_P(OwnLayout, FitsItsSizeMode) {
+  const int mode = GetParam();
+  const viewer::MainWindowLayout window = viewer::LayoutForSizeMode(mode);
+  const int visible_width = window.info_panel.width - window.docked_sub_view.width;
+  const InfoPanelLayout l = InfoPanelLayoutFor(mode, window.info_panel.width);
+  const std::vector<PanelRect> boxes = Boxes(l);
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const PanelRect& b = boxes[i];
+    EXPECT_GE(b.left, 0) << "box " << i;
+    EXPECT_GE(b.top, 0) << "box " << i;
+    EXPECT_LE(b.left + b.width, visible_width) << "box " << i;
+    EXPECT_LE(b.top + b.height, window.info_panel.height) << "box " << i;
+    for (std::size_t j = i + 1; j < boxes.size(); ++j) EXPECT_FALSE(Overlap(b, boxes[j])) << i << " over " << j;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(SizeModes, OwnLayout, ::testing::Values(1, 2),
+                         [](const auto& info) { return info.param == 1 ? "Large" : "CompactStrip"; });
+
+}  // namespace
+}  // namespace mapview
