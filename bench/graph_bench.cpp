@@ -3,7 +3,6 @@
 // the drawing of the cached image, and one playback tick's cursor move.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QRegion>
 #include <cmath>
@@ -110,12 +109,3 @@ void BM_GraphCursorTick(benchmark::State& state) {
 BENCHMARK(BM_GraphCursorTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
