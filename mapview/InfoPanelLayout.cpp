@@ -3,6 +3,7 @@
 namespace mapview {
 namespace {
 
+// Size mode 0.
 InfoPanelLayout Normal(int width) {
   InfoPanelLayout l;
   l.layout = 0;
@@ -13,10 +14,13 @@ InfoPanelLayout Normal(int width) {
     l.axis_values[n] = {48 + 120 * n, 62, 58, 20};
     l.axis_buttons[n] = {26 + 120 * n, 45, 12, 12};
   }
-  l.date_time = {width - 202, 7, 200, 19};
-  l.mode_text = {274, 7, 160, 27};
-  l.speed_value = {537, 60, 65, 21};
-  l.speed_unit = {537, 64, 100, 21};
+  // The sub view docks over the panel's right 98 pixels: the date and the
+  // speed keep to its left, where they stay readable.
+  const int right = width - 98;
+  l.date_time = {right - 202, 7, 200, 19};
+  l.mode_text = {190, 7, 160, 27};
+  l.speed_value = {right - 100, 60, 65, 21};
+  l.speed_unit = {right - 100, 64, 100, 21};
   l.event_icon = {8, 4, 48, 32};
   l.status_cell = {60, 4, 60, 32};
   l.gps_cell = {120, 4, 60, 32};

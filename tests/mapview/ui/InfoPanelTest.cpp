@@ -103,11 +103,11 @@ TEST_F(InfoPanel, Layout0DrawsTheValuesInTheirBoxes) {
   // In the order the boxes overlap: the unit over the speed, the titles'
   // last rows under the values.
   std::vector<Expected> boxes = {
-      {QRect(454, 7, 200, 19), "2024/05/06 12:00:01"},
-      {QRect(274, 7, 160, 27), viewer::UiQText(62), UiFontSize::k13, kWhite,
+      {QRect(356, 7, 200, 19), "2024/05/06 12:00:01"},
+      {QRect(190, 7, 160, 27), viewer::UiQText(62), UiFontSize::k13, kWhite,
        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine},
-      {QRect(537, 60, 65, 21), "999 "},
-      {QRect(537, 64, 100, 21), "km/h", UiFontSize::k13, kWhite, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine},
+      {QRect(458, 60, 65, 21), "999 "},
+      {QRect(458, 64, 100, 21), "km/h", UiFontSize::k13, kWhite, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine},
   };
   const std::vector<QColor> colours = {QColor(0, 255, 0), QColor(255, 0, 0), QColor(128, 128, 255)};
   const std::vector<QString> values = {"0.29G", "-0.01G", "0.99G"};
@@ -124,8 +124,8 @@ TEST_F(InfoPanel, Layout0DrawsTheValuesInTheirBoxes) {
   // The comparison sees a wrong cut, a wrong time and a wrong alignment.
   const QImage rounded = Reference(shown.size(), {{QRect(48, 62, 58, 20), "0.30G"}});
   EXPECT_FALSE(Same(shown, rounded, QRect(48, 62, 58, 20)));
-  const QImage second_early = Reference(shown.size(), {{QRect(454, 7, 200, 19), "2024/05/06 12:00:00"}});
-  EXPECT_FALSE(Same(shown, second_early, QRect(454, 7, 200, 19)));
+  const QImage second_early = Reference(shown.size(), {{QRect(356, 7, 200, 19), "2024/05/06 12:00:00"}});
+  EXPECT_FALSE(Same(shown, second_early, QRect(356, 7, 200, 19)));
   const QImage left = Reference(shown.size(), {{QRect(168, 62, 58, 20), "-0.01G", UiFontSize::k13, kWhite,
                                                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine}});
   EXPECT_FALSE(Same(shown, left, QRect(168, 62, 58, 20)));
@@ -138,9 +138,9 @@ TEST_F(InfoPanel, ResetShowsEveryPlaceholder) {
   panel_.Reset();
   const QImage shown = Grab();
   const std::vector<Expected> boxes = {
-      {QRect(454, 7, 200, 19), "0000/00/00 00:00:00", UiFontSize::k13, kWhite, kValueFlags, 770},
-      {QRect(537, 60, 65, 21), "", UiFontSize::k13, kWhite, kValueFlags, 771},
-      {QRect(537, 64, 100, 21), "km/h", UiFontSize::k13, kWhite, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine},
+      {QRect(356, 7, 200, 19), "0000/00/00 00:00:00", UiFontSize::k13, kWhite, kValueFlags, 770},
+      {QRect(458, 60, 65, 21), "", UiFontSize::k13, kWhite, kValueFlags, 771},
+      {QRect(458, 64, 100, 21), "km/h", UiFontSize::k13, kWhite, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine},
       {QRect(48, 62, 58, 20), "-0.00G", UiFontSize::k13, kWhite, kValueFlags, 772},
       {QRect(168, 62, 58, 20), "-0.00G", UiFontSize::k13, kWhite, kValueFlags, 773},
       {QRect(288, 62, 58, 20), "-0.00G", UiFontSize::k13, kWhite, kValueFlags, 774},
