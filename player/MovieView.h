@@ -80,6 +80,24 @@ class MovieView {
   HRESULT Repaint();                                            // 32
   HRESULT Redraw();                                             // 33
 
+  // Open in three steps, so that a pair's views open side by side:
+  // BeginOpen and FinishOpen on the driving thread, Load on any one thread
+  // between them. Load reads the file and decodes its first picture and
+  // touches nothing of the view; FinishOpen gives what Open would have given
+  // and reports a failure the same way. Open runs the three in turn. Every
+  // BeginOpen is followed by its FinishOpen before any other operation.
+  struct Opening {
+    std::filesystem::path path;
+    std::unique_ptr<CPlayer> player;
+    bool timed = false;  // the timing was read
+    recording::VideoTiming timing;
+    HRESULT result = S_OK;
+    std::string why;
+  };
+  Opening BeginOpen(const std::filesystem::path& path);
+  static void Load(Opening& opening);
+  HRESULT FinishOpen(Opening opening);
+
   // Takes sensor data decoded elsewhere (by the window's loader thread) as
   // the open recording's and indexes it by frame; the decode ran outside the
   // file lock, only this swap runs under it. decoded is left empty.
@@ -122,7 +140,6 @@ class MovieView {
  private:
   HRESULT Report(HRESULT hr, const std::string& why);
   HRESULT Fail(HRESULT hr, std::string why);
-  HRESULT OpenLocked(const std::filesystem::path& path);
   // Takes the player away from painting, then shuts it down.
   void ReleasePlayer();
   bool Ready() const;

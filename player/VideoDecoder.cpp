@@ -190,7 +190,6 @@ bool VideoDecoder::DecodesAPicture(int max_packets) {
     got = step == Step::kPicture;
     packets += step == Step::kAgain;
   }
-  Seek(0, 1);
   if (!got && error_.empty()) error_ = "no picture in the video data";
   if (got) error_.clear();
   return got;

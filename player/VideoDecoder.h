@@ -56,8 +56,10 @@ class VideoDecoder {
   // key frame in display order (open GOP) decode only from an earlier one.
   // False, staying where it is, when there is no key frame that far back.
   bool Seek(std::int64_t ticks, std::uint32_t timescale, int earlier = 0);
-  // Decodes up to the first picture within max_packets packets, then goes
-  // back to the start. False, with the reason in error(), when none comes.
+  // Decodes up to the first picture within max_packets packets and stays
+  // there: picture() holds it and decoding goes on after it, so the first
+  // picture is never decoded twice. False, with the reason in error(), when
+  // none comes.
   bool DecodesAPicture(int max_packets);
   // Why the last open, read or decode failed, in FFmpeg's words.
   const std::string& error() const { return error_; }
