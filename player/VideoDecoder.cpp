@@ -13,6 +13,9 @@ extern "C" {
 namespace player {
 namespace {
 
+// The stream probe's reading limit: the least FFmpeg takes.
+constexpr std::int64_t kStreamProbeBytes = 32;
+
 AVPixelFormat PickHardwareFormat(AVCodecContext*, const AVPixelFormat* formats) {
   for (const AVPixelFormat* f = formats; *f != AV_PIX_FMT_NONE; ++f) {
     if (*f == AV_PIX_FMT_VAAPI) return *f;
@@ -55,6 +58,12 @@ std::unique_ptr<VideoDecoder> VideoDecoder::Open(const std::filesystem::path& pa
   if (const int e = avformat_open_input(&d->format_, path.c_str(), nullptr, nullptr); e < 0) {
     return fail("cannot be opened (" + FfmpegText(e) + ")");
   }
+  // The container's header already says what the decoders need but the
+  // pixel format, which the decoder finds in the first picture anyway.
+  // Unbounded, the probe decodes H.264 single-threaded until it has guessed
+  // the reordering delay (seven pictures), which the decoder works out from
+  // the stream itself; bounded, it looks at the first packet alone.
+  d->format_->probesize = kStreamProbeBytes;
   if (const int e = avformat_find_stream_info(d->format_, nullptr); e < 0) return fail("no readable streams (" + FfmpegText(e) + ")");
   const AVCodec* codec = nullptr;
   d->video_stream_ = av_find_best_stream(d->format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
