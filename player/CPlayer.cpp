@@ -111,7 +111,6 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, const recording::VideoT
 
 void CPlayer::PrepareOpen() {
   Shutdown();
-  media_.reset();
   loaded_ = E_UNEXPECTED;
   closing_ = false;
   // The output is a Qt object of the driving thread; the decoder only needs
@@ -178,21 +177,23 @@ HRESULT CPlayer::StartOpened() {
   return S_OK;
 }
 
-void CPlayer::Shutdown() {
-  if (!worker_.joinable()) {
-    state_ = PlayerState::kClosed;
-    return;
+void CPlayer::Stop() {
+  if (worker_.joinable()) {
+    state_ = PlayerState::kClosing;
+    closing_ = true;
+    Post({Command::kQuit});
+    worker_.join();
+    if (EVRCustomPresenter* p = activate_.presenter()) p->Flush();
   }
-  state_ = PlayerState::kClosing;
-  closing_ = true;
-  Post({Command::kQuit});
-  worker_.join();
-  if (EVRCustomPresenter* p = activate_.presenter()) p->Flush();
-  activate_.ShutdownObject();
-  media_.reset();
   audio_.reset();
   ready_ = false;
   state_ = PlayerState::kClosed;
+}
+
+void CPlayer::Shutdown() {
+  Stop();
+  activate_.ShutdownObject();
+  media_.reset();
 }
 
 void CPlayer::Post(Command command) {

@@ -61,6 +61,11 @@ class CPlayer {
   HRESULT LoadOpened(const std::filesystem::path& path, const recording::VideoTiming& timing);
   HRESULT StartOpened();
   std::int64_t FrameTime(std::int32_t frame) const;  // 100-ns units
+  // Ends the worker and lets go of the sound output: nothing is posted or
+  // played after it. What is left (the presenter, the decoder) holds no Qt
+  // object and may be destroyed on any thread.
+  void Stop();
+  // Stops and lets go of everything.
   void Shutdown();
 
   // Resume from the current position (states 4 and 5 only).

@@ -5,6 +5,7 @@
 #include <QTextOption>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 #include "platform/NamedMutexLock.h"
 #include "recording/CompanionPath.h"
@@ -27,7 +28,10 @@ constexpr auto kShowFrameWait = std::chrono::seconds(5);
 MovieView::MovieView(platform::MessageSink* owner, platform::MessageSink* owner_parent, std::function<void()> repaint)
     : owner_(owner), owner_parent_(owner_parent), repaint_(std::move(repaint)) {}
 
-MovieView::~MovieView() { TearDown(); }
+MovieView::~MovieView() {
+  TearDown();
+  JoinRetiring();
+}
 
 HRESULT MovieView::Report(HRESULT hr, const std::string& why) {
   if (Failed(hr) && errors_) errors_(hr, ErrorText(hr), why);
@@ -57,6 +61,7 @@ std::int64_t MovieView::TearDown() {
   EndSlowMotion();
   if (!file_mutex_) return 1;  // never set up: nothing was loaded
   Close();
+  JoinRetiring();
   FreeSensorData();
   return 1;
 }
@@ -148,8 +153,19 @@ void MovieView::ReleasePlayer() {
     std::lock_guard paint(picture_lock_);
     player = std::move(player_);
   }
-  // Shut down outside the picture lock: joining the decoder takes a while.
-  if (player) player->Shutdown();
+  if (!player) return;
+  // Stopped outside the picture lock: joining the worker takes a while.
+  player->Stop();
+  JoinRetiring();
+  try {
+    retiring_ = std::thread([player = std::move(player)]() mutable { player.reset(); });
+  } catch (const std::system_error&) {
+    // No thread to be had: the player was destroyed here, with the lambda.
+  }
+}
+
+void MovieView::JoinRetiring() {
+  if (retiring_.joinable()) retiring_.join();
 }
 
 std::int64_t MovieView::Close() {

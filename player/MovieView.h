@@ -140,8 +140,10 @@ class MovieView {
  private:
   HRESULT Report(HRESULT hr, const std::string& why);
   HRESULT Fail(HRESULT hr, std::string why);
-  // Takes the player away from painting, then shuts it down.
+  // Takes the player away from painting and stops it; its decoder and
+  // presenter end on the retiring thread.
   void ReleasePlayer();
+  void JoinRetiring();
   bool Ready() const;
   // Indexes data_ by the open recording's frames; under the file lock.
   std::int64_t IndexSensorData();
@@ -203,6 +205,12 @@ class MovieView {
   std::atomic<std::int32_t> slow_frame_{0};
   std::int32_t slow_count_ = 0;
   std::thread slow_thread_;  // the driving thread
+
+  // Destroys the last released player (already stopped: it posts and plays
+  // nothing more), so that a close does not wait for its decoder and
+  // presenter to end. The driving thread starts it and joins it before the
+  // next release, at tear-down and at destruction.
+  std::thread retiring_;
 };
 
 }  // namespace player
