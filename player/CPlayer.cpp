@@ -177,11 +177,15 @@ HRESULT CPlayer::StartOpened() {
   return S_OK;
 }
 
+void CPlayer::RequestStop() {
+  if (!worker_.joinable() || closing_.exchange(true)) return;
+  state_ = PlayerState::kClosing;
+  Post({Command::kQuit});
+}
+
 void CPlayer::Stop() {
   if (worker_.joinable()) {
-    state_ = PlayerState::kClosing;
-    closing_ = true;
-    Post({Command::kQuit});
+    RequestStop();
     worker_.join();
     if (EVRCustomPresenter* p = activate_.presenter()) p->Flush();
   }

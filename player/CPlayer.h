@@ -61,6 +61,9 @@ class CPlayer {
   HRESULT LoadOpened(const std::filesystem::path& path, const recording::VideoTiming& timing);
   HRESULT StartOpened();
   std::int64_t FrameTime(std::int32_t frame) const;  // 100-ns units
+  // Asks the worker to end and returns at once; Stop waits for it. Lets
+  // several players end side by side.
+  void RequestStop();
   // Ends the worker and lets go of the sound output: nothing is posted or
   // played after it. What is left (the presenter, the decoder) holds no Qt
   // object and may be destroyed on any thread.

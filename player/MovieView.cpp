@@ -168,6 +168,11 @@ void MovieView::JoinRetiring() {
   if (retiring_.joinable()) retiring_.join();
 }
 
+void MovieView::BeginClose() {
+  platform::NamedMutexLock lock(file_mutex_);
+  if (player_) player_->RequestStop();
+}
+
 std::int64_t MovieView::Close() {
   EndSlowMotion();
   platform::NamedMutexLock lock(file_mutex_);

@@ -80,6 +80,10 @@ class MovieView {
   HRESULT Repaint();                                            // 32
   HRESULT Redraw();                                             // 33
 
+  // Asks the player to end without waiting for it, so that a pair's views
+  // end theirs side by side; Close follows.
+  void BeginClose();
+
   // Open in three steps, so that a pair's views open side by side:
   // BeginOpen and FinishOpen on the driving thread, Load on any one thread
   // between them. Load reads the file and decodes its first picture and

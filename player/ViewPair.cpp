@@ -75,6 +75,7 @@ HRESULT ViewPair::Open(const std::filesystem::path& front) {
 }
 
 void ViewPair::Close() {
+  for (auto& v : views_) v->BeginClose();
   for (auto& v : views_) v->Close();
   opened_ = {false, false};
 }
