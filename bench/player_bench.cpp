@@ -128,6 +128,56 @@ void BM_ShowFrameLatency(benchmark::State& state) {
 }
 BENCHMARK(BM_ShowFrameLatency)->Iterations(1)->Unit(benchmark::kSecond);
 
+// Selecting a recording until both views show frame 0, as the window does
+// it: the pair playing the previous recording is closed, the new one opened,
+// and once every view is ready frame 0 is shown in both. close and open are
+// the driving (UI) thread's own time; to_frame_zero is the whole of it.
+void BM_OpenPairToFrameZero(benchmark::State& state) {
+  const auto& rec = Recording1080();
+  platform::RecordingSink sink;
+  player::ViewPair pair(&sink, {&sink, {}}, {&sink, {}});
+  player::MovieView& front = pair.view(player::ViewPair::kFront);
+  player::MovieView& rear = pair.view(player::ViewPair::kRear);
+  pair.SetUp("Noto Sans CJK JP");
+  auto wait_ready = [&] {
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (!pair.media_ready() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
+    return pair.media_ready();
+  };
+  if (pair.Open(rec.main_path) != player::S_OK || !wait_ready()) state.SkipWithError("the pair does not open");
+  std::vector<double> closing, opening, total;
+  for (auto _ : state) {
+    // The previous recording plays when the next is selected.
+    state.PauseTiming();
+    pair.Play();
+    std::this_thread::sleep_for(300ms);
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    pair.Close();
+    const auto closed = std::chrono::steady_clock::now();
+    const player::HRESULT hr = pair.Open(rec.main_path);
+    const auto opened = std::chrono::steady_clock::now();
+    if (hr != player::S_OK || !wait_ready()) {
+      state.SkipWithError("the pair does not open");
+      break;
+    }
+    pair.Seek(0);
+    if (!front.WaitForFrame(0, 10s) || !rear.WaitForFrame(0, 10s)) {
+      state.SkipWithError("frame 0 not shown");
+      break;
+    }
+    const auto shown = std::chrono::steady_clock::now();
+    closing.push_back(Seconds(closed - start) * 1000);
+    opening.push_back(Seconds(opened - closed) * 1000);
+    total.push_back(Seconds(shown - start) * 1000);
+  }
+  pair.Close();
+  Report(state, "close", closing);
+  Report(state, "open", opening);
+  Report(state, "to_frame_zero", total);
+}
+BENCHMARK(BM_OpenPairToFrameZero)->Iterations(15)->Unit(benchmark::kMillisecond);
+
 // Both cameras of a 1080p recording from their opening, in the first three
 // seconds: how far the screen is behind the clock (the clock past the end of
 // the older picture's frame time; 0 while each view shows the frame the

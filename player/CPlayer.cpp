@@ -104,39 +104,67 @@ std::int32_t CPlayer::IndexOfTicks(std::int64_t ticks) const {
 }
 
 HRESULT CPlayer::Open(const std::filesystem::path& path, const recording::VideoTiming& timing) {
+  PrepareOpen();
+  LoadOpened(path, timing);
+  return StartOpened();
+}
+
+void CPlayer::PrepareOpen() {
   Shutdown();
+  loaded_ = E_UNEXPECTED;
+  closing_ = false;
+  // The output is a Qt object of the driving thread; the decoder only needs
+  // its format.
+  audio_ = options_.sound ? AudioOutput::CreateDefault() : nullptr;
+  sound_rate_ = audio_ ? audio_->sample_rate() : 0;
+  sound_channels_ = audio_ ? audio_->channels() : 2;
+}
+
+HRESULT CPlayer::LoadOpened(const std::filesystem::path& path, const recording::VideoTiming& timing) {
   name_ = path.string();
   if (!timing.valid()) {
     error_ = path.string() + ": the video track has no frames or no timescale";
-    return E_INVALIDARG;
+    return loaded_ = E_INVALIDARG;
   }
   timing_ = timing;
   frame_duration_ = std::max<std::int64_t>(1, FrameTime(1));
-  closing_ = false;
   auto media = std::make_unique<Media>();
-  audio_ = options_.sound ? AudioOutput::CreateDefault() : nullptr;
   VideoDecoder::Settings settings;
   settings.hardware = options_.hardware_decode;
   settings.threads = options_.threads;
-  settings.sound_rate = audio_ ? audio_->sample_rate() : 0;
-  settings.sound_channels = audio_ ? audio_->channels() : 2;
+  settings.sound_rate = sound_rate_;
+  settings.sound_channels = sound_channels_;
   HRESULT opened = S_OK;
   media->decoder = VideoDecoder::Open(path, settings, &closing_, &opened, &error_);
-  if (!media->decoder) {
-    audio_.reset();
-    return opened;
-  }
+  if (!media->decoder) return loaded_ = opened;
   if (!media->decoder->DecodesAPicture(kOpenProbePackets)) {
     // Damaged media data (zeroed, or not what the header says): no picture
     // would ever appear. A bad file, as those the reader refuses.
     error_ = path.string() + ": no picture decodes (" + media->decoder->error() + ")";
-    audio_.reset();
-    return E_INVALIDARG;
+    return loaded_ = E_INVALIDARG;
   }
-  if (!media->decoder->has_sound()) audio_.reset();  // no sound stream or no way to play it: silent
+  // The first picture stays decoded and the decoder goes on after it: frame
+  // 0 is shown, or played first, without decoding it again.
+  const AVFrame* first = media->decoder->picture();
+  const std::int32_t index = IndexOfTicks(media->decoder->TicksOf(first, timing_.timescale()));
+  if (index >= 0) {
+    media->Cache(index, first);
+    media->last_decoded = index;
+    media->replay = index;
+  }
   hardware_in_use_ = media->decoder->hardware_in_use();
   native_size_ = media->decoder->size();
+  media_ = std::move(media);
+  return loaded_ = S_OK;
+}
 
+HRESULT CPlayer::StartOpened() {
+  if (Failed(loaded_)) {
+    media_.reset();
+    audio_.reset();
+    return loaded_;
+  }
+  if (!media_->decoder->has_sound()) audio_.reset();  // no sound stream or no way to play it: silent
   int32_t result = S_OK;
   EVRCustomPresenter* presenter = activate_.ActivateObject(CMFActivate::Interface::kVideoPresenter, &result);
   presenter->set_frame_duration(frame_duration_);
@@ -144,27 +172,32 @@ HRESULT CPlayer::Open(const std::filesystem::path& path, const recording::VideoT
   clock_.SetRate(1.0);
   clock_.Start(0);
   clock_.Pause();
-  media_ = std::move(media);
   state_ = PlayerState::kOpenPending;  // the worker makes it stopped (ready) when it starts
   worker_ = std::thread([this] { Run(); });
   return S_OK;
 }
 
-void CPlayer::Shutdown() {
-  if (!worker_.joinable()) {
-    state_ = PlayerState::kClosed;
-    return;
-  }
+void CPlayer::RequestStop() {
+  if (!worker_.joinable() || closing_.exchange(true)) return;
   state_ = PlayerState::kClosing;
-  closing_ = true;
   Post({Command::kQuit});
-  worker_.join();
-  if (EVRCustomPresenter* p = activate_.presenter()) p->Flush();
-  activate_.ShutdownObject();
-  media_.reset();
+}
+
+void CPlayer::Stop() {
+  if (worker_.joinable()) {
+    RequestStop();
+    worker_.join();
+    if (EVRCustomPresenter* p = activate_.presenter()) p->Flush();
+  }
   audio_.reset();
   ready_ = false;
   state_ = PlayerState::kClosed;
+}
+
+void CPlayer::Shutdown() {
+  Stop();
+  activate_.ShutdownObject();
+  media_.reset();
 }
 
 void CPlayer::Post(Command command) {

@@ -52,7 +52,23 @@ class CPlayer {
   // error() says why.
   // Every conversion between frames and times is the video timing's.
   HRESULT Open(const std::filesystem::path& path, const recording::VideoTiming& timing);
+  // Open in three steps, so that several players open side by side:
+  // PrepareOpen and StartOpened on the driving thread, LoadOpened on any one
+  // thread between them. LoadOpened reads the file and decodes the first
+  // picture, and touches nothing of Qt's or the driving thread's; a failure
+  // there is StartOpened's result too.
+  void PrepareOpen();
+  HRESULT LoadOpened(const std::filesystem::path& path, const recording::VideoTiming& timing);
+  HRESULT StartOpened();
   std::int64_t FrameTime(std::int32_t frame) const;  // 100-ns units
+  // Asks the worker to end and returns at once; Stop waits for it. Lets
+  // several players end side by side.
+  void RequestStop();
+  // Ends the worker and lets go of the sound output: nothing is posted or
+  // played after it. What is left (the presenter, the decoder) holds no Qt
+  // object and may be destroyed on any thread.
+  void Stop();
+  // Stops and lets go of everything.
   void Shutdown();
 
   // Resume from the current position (states 4 and 5 only).
@@ -135,8 +151,10 @@ class CPlayer {
   std::atomic<bool> hardware_in_use_{false};
   std::atomic<std::int64_t> late_dropped_{0};  // the worker counts
 
-  // Set by Open on the driving thread before the worker starts; read-only
-  // while it runs.
+  // Set by the open's steps before the worker starts (LoadOpened's on its
+  // thread, which the driving thread waits for); read-only while it runs.
+  HRESULT loaded_ = E_UNEXPECTED;  // LoadOpened's outcome, for StartOpened
+  int sound_rate_ = 0, sound_channels_ = 2;  // the sound output's, taken by PrepareOpen
   std::int64_t frame_duration_ = 0;  // 100-ns units, rounded; for tolerances only
   recording::VideoTiming timing_;
   QSize native_size_;

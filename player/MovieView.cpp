@@ -5,6 +5,7 @@
 #include <QTextOption>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 #include "platform/NamedMutexLock.h"
 #include "recording/CompanionPath.h"
@@ -27,7 +28,10 @@ constexpr auto kShowFrameWait = std::chrono::seconds(5);
 MovieView::MovieView(platform::MessageSink* owner, platform::MessageSink* owner_parent, std::function<void()> repaint)
     : owner_(owner), owner_parent_(owner_parent), repaint_(std::move(repaint)) {}
 
-MovieView::~MovieView() { TearDown(); }
+MovieView::~MovieView() {
+  TearDown();
+  JoinRetiring();
+}
 
 HRESULT MovieView::Report(HRESULT hr, const std::string& why) {
   if (Failed(hr) && errors_) errors_(hr, ErrorText(hr), why);
@@ -56,6 +60,7 @@ std::int64_t MovieView::TearDown() {
   EndSlowMotion();
   if (!file_mutex_) return 1;  // never set up: nothing was loaded
   Close();
+  JoinRetiring();
   FreeSensorData();
   return 1;
 }
@@ -66,49 +71,79 @@ std::int64_t MovieView::IsRecording(const std::filesystem::path& path) {
 }
 
 HRESULT MovieView::Open(const std::filesystem::path& path) {
-  HRESULT hr;
-  std::string why;
-  {
-    platform::NamedMutexLock lock(file_mutex_);
-    why_.clear();
-    hr = OpenLocked(path);
-    why = why_;
-  }
-  // Reported after the lock is released: the viewer shows a message box.
-  return Report(hr, why);
+  Opening opening = BeginOpen(path);
+  Load(opening);
+  return FinishOpen(std::move(opening));
 }
 
-HRESULT MovieView::OpenLocked(const std::filesystem::path& path) {
+MovieView::Opening MovieView::BeginOpen(const std::filesystem::path& path) {
+  platform::NamedMutexLock lock(file_mutex_);
+  why_.clear();
   ReleasePlayer();
   view_state_ = ViewState::kNothing;
   timing_ = {};
-  if (!recording::IsRecording(path)) return Fail(E_INVALIDARG, path.string() + ": not a recording (no ftyp box at its start)");
+  CPlayer::Options options;
+  options.hardware_decode = view_options_[1] != 0;
+  Opening opening;
+  opening.path = path;
+  opening.player = std::make_unique<CPlayer>(owner_, repaint_, options);
+  opening.player->PrepareOpen();
+  return opening;
+}
+
+void MovieView::Load(Opening& opening) {
+  const auto& path = opening.path;
+  if (!recording::IsRecording(path)) {
+    opening.result = E_INVALIDARG;
+    opening.why = path.string() + ": not a recording (no ftyp box at its start)";
+    return;
+  }
   // The probe's mapped views are gone before playback starts. Its frame
   // count is bounded by the file, so indexing sensor data by frame is too.
   auto timing = recording::VideoTiming::Read(path);
-  if (!timing) return Fail(E_INVALIDARG, timing.error());
-  timing_ = *timing;
-  frame_duration_ms_ = static_cast<float>(timing_.frame_duration_ms());
-  frame_count_ = timing_.frame_count();
-  data_.set_frame_duration(frame_duration_ms_);
-  CPlayer::Options options;
-  options.hardware_decode = view_options_[1] != 0;
-  auto player = std::make_unique<CPlayer>(owner_, repaint_, options);
-  const HRESULT hr = player->Open(path, timing_);
-  if (Failed(hr)) {
-    why_ = player->error();
-    return hr;
+  if (!timing) {
+    opening.result = E_INVALIDARG;
+    opening.why = timing.error();
+    return;
   }
+  opening.timing = *timing;
+  opening.timed = true;
+  opening.result = opening.player->LoadOpened(path, opening.timing);
+  if (Failed(opening.result)) opening.why = opening.player->error();
+}
+
+HRESULT MovieView::FinishOpen(Opening opening) {
+  HRESULT hr = opening.result;
   {
-    // Painting sees no player or a whole, open one.
-    std::lock_guard paint(picture_lock_);
-    player_ = std::move(player);
+    platform::NamedMutexLock lock(file_mutex_);
+    if (opening.timed) {
+      timing_ = opening.timing;
+      frame_duration_ms_ = static_cast<float>(timing_.frame_duration_ms());
+      frame_count_ = timing_.frame_count();
+      data_.set_frame_duration(frame_duration_ms_);
+    }
+    if (!Failed(hr)) {
+      hr = opening.player->StartOpened();
+      if (Failed(hr)) opening.why = opening.player->error();
+    }
+    why_ = opening.why;
+    if (!Failed(hr)) {
+      {
+        // Painting sees no player or a whole, open one.
+        std::lock_guard paint(picture_lock_);
+        player_ = std::move(opening.player);
+      }
+      rate_code_ = 1;
+      ApplyVolume();
+      last_frame_ = 0;
+      view_state_ = ViewState::kStopped;
+    }
   }
-  rate_code_ = 1;
-  ApplyVolume();
-  last_frame_ = 0;
-  view_state_ = ViewState::kStopped;
-  return S_OK;
+  // A player that did not open is let go here, on the driving thread: its
+  // sound output is a Qt object of this thread.
+  opening.player.reset();
+  // Reported after the lock is released: the viewer shows a message box.
+  return Report(hr, opening.why);
 }
 
 void MovieView::ReleasePlayer() {
@@ -117,8 +152,24 @@ void MovieView::ReleasePlayer() {
     std::lock_guard paint(picture_lock_);
     player = std::move(player_);
   }
-  // Shut down outside the picture lock: joining the decoder takes a while.
-  if (player) player->Shutdown();
+  if (!player) return;
+  // Stopped outside the picture lock: joining the worker takes a while.
+  player->Stop();
+  JoinRetiring();
+  try {
+    retiring_ = std::thread([player = std::move(player)]() mutable { player.reset(); });
+  } catch (const std::system_error&) {
+    // No thread to be had: the player was destroyed here, with the lambda.
+  }
+}
+
+void MovieView::JoinRetiring() {
+  if (retiring_.joinable()) retiring_.join();
+}
+
+void MovieView::BeginClose() {
+  platform::NamedMutexLock lock(file_mutex_);
+  if (player_) player_->RequestStop();
 }
 
 std::int64_t MovieView::Close() {

@@ -80,6 +80,28 @@ class MovieView {
   HRESULT Repaint();                                            // 32
   HRESULT Redraw();                                             // 33
 
+  // Asks the player to end without waiting for it, so that a pair's views
+  // end theirs side by side; Close follows.
+  void BeginClose();
+
+  // Open in three steps, so that a pair's views open side by side:
+  // BeginOpen and FinishOpen on the driving thread, Load on any one thread
+  // between them. Load reads the file and decodes its first picture and
+  // touches nothing of the view; FinishOpen gives what Open would have given
+  // and reports a failure the same way. Open runs the three in turn. Every
+  // BeginOpen is followed by its FinishOpen before any other operation.
+  struct Opening {
+    std::filesystem::path path;
+    std::unique_ptr<CPlayer> player;
+    bool timed = false;  // the timing was read
+    recording::VideoTiming timing;
+    HRESULT result = S_OK;
+    std::string why;
+  };
+  Opening BeginOpen(const std::filesystem::path& path);
+  static void Load(Opening& opening);
+  HRESULT FinishOpen(Opening opening);
+
   // Takes sensor data decoded elsewhere (by the window's loader thread) as
   // the open recording's and indexes it by frame; the decode ran outside the
   // file lock, only this swap runs under it. decoded is left empty.
@@ -118,9 +140,10 @@ class MovieView {
  private:
   HRESULT Report(HRESULT hr, const std::string& why);
   HRESULT Fail(HRESULT hr, std::string why);
-  HRESULT OpenLocked(const std::filesystem::path& path);
-  // Takes the player away from painting, then shuts it down.
+  // Takes the player away from painting and stops it; its decoder and
+  // presenter end on the retiring thread.
   void ReleasePlayer();
+  void JoinRetiring();
   bool Ready() const;
   // Indexes data_ by the open recording's frames; under the file lock.
   std::int64_t IndexSensorData();
@@ -173,6 +196,12 @@ class MovieView {
   std::atomic<std::int32_t> slow_frame_{0};
   std::int32_t slow_count_ = 0;
   std::thread slow_thread_;  // the driving thread
+
+  // Destroys the last released player (already stopped: it posts and plays
+  // nothing more), so that a close does not wait for its decoder and
+  // presenter to end. The driving thread starts it and joins it before the
+  // next release, at tear-down and at destruction.
+  std::thread retiring_;
 };
 
 }  // namespace player

@@ -55,7 +55,13 @@ std::unique_ptr<VideoDecoder> VideoDecoder::Open(const std::filesystem::path& pa
   if (const int e = avformat_open_input(&d->format_, path.c_str(), nullptr, nullptr); e < 0) {
     return fail("cannot be opened (" + FfmpegText(e) + ")");
   }
-  if (const int e = avformat_find_stream_info(d->format_, nullptr); e < 0) return fail("no readable streams (" + FfmpegText(e) + ")");
+  // No stream probe (avformat_find_stream_info): the container's header
+  // already says what the decoders need. What only decoding tells (the
+  // pixel format, the picture's size, the sound's true rate and channels)
+  // is taken from the decoded pictures and sound frames themselves, and the
+  // probe would decode the first pictures once more, single-threaded: for
+  // H.264 seven of them, to guess a reordering delay the decoder works out
+  // from the stream itself.
   const AVCodec* codec = nullptr;
   d->video_stream_ = av_find_best_stream(d->format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
   if (d->video_stream_ < 0 || codec == nullptr) return fail("no video decoder for this file");
@@ -90,6 +96,8 @@ std::unique_ptr<VideoDecoder> VideoDecoder::Open(const std::filesystem::path& pa
     av_channel_layout_uninit(&out);
   }
   if (d->audio_ == nullptr) d->audio_stream_ = -1;
+  if (d->audio_ != nullptr) d->sound_in_ = {d->audio_->sample_rate, d->audio_->sample_fmt, d->audio_->ch_layout.nb_channels};
+  d->sound_rate_ = settings.sound_rate;
   d->sound_channels_ = settings.sound_channels;
   d->packet_ = av_packet_alloc();
   d->frame_ = av_frame_alloc();
@@ -136,6 +144,10 @@ VideoDecoder::Step VideoDecoder::Decode(const SoundSink& sound) {
     }
   } else if (packet_->stream_index == audio_stream_ && sound && avcodec_send_packet(audio_, packet_) == 0) {
     while (avcodec_receive_frame(audio_, sound_) == 0) {
+      if (!FitResampler(sound_)) {
+        av_frame_unref(sound_);
+        continue;
+      }
       const int frames = swr_get_out_samples(resampler_, sound_->nb_samples);
       std::vector<std::int16_t> pcm(static_cast<std::size_t>(std::max(0, frames) * sound_channels_));
       std::uint8_t* out[1] = {reinterpret_cast<std::uint8_t*>(pcm.data())};
@@ -182,6 +194,23 @@ bool VideoDecoder::Seek(std::int64_t ticks, std::uint32_t timescale, int earlier
   return true;
 }
 
+bool VideoDecoder::FitResampler(AVFrame* sound) {
+  const SoundFormat in{sound->sample_rate, sound->format, sound->ch_layout.nb_channels};
+  if (resampler_ != nullptr && in == sound_in_) return true;
+  // The header can be wrong about the sound until it decodes (HE-AAC
+  // doubles the rate it states, a channel configuration of 0 gives none).
+  swr_free(&resampler_);
+  sound_in_ = in;
+  AVChannelLayout out;
+  av_channel_layout_default(&out, sound_channels_);
+  const bool fitted = swr_alloc_set_opts2(&resampler_, &out, AV_SAMPLE_FMT_S16, sound_rate_, &sound->ch_layout,
+                                          static_cast<AVSampleFormat>(sound->format), sound->sample_rate, 0, nullptr) >= 0 &&
+                      swr_init(resampler_) >= 0;
+  av_channel_layout_uninit(&out);
+  if (!fitted) swr_free(&resampler_);
+  return fitted;
+}
+
 bool VideoDecoder::DecodesAPicture(int max_packets) {
   bool got = false;
   for (int packets = 0; packets < max_packets && !got;) {
@@ -190,9 +219,11 @@ bool VideoDecoder::DecodesAPicture(int max_packets) {
     got = step == Step::kPicture;
     packets += step == Step::kAgain;
   }
-  Seek(0, 1);
   if (!got && error_.empty()) error_ = "no picture in the video data";
-  if (got) error_.clear();
+  if (got) {
+    error_.clear();
+    size_ = QSize(picture_->width, picture_->height);
+  }
   return got;
 }
 

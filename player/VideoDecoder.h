@@ -56,8 +56,10 @@ class VideoDecoder {
   // key frame in display order (open GOP) decode only from an earlier one.
   // False, staying where it is, when there is no key frame that far back.
   bool Seek(std::int64_t ticks, std::uint32_t timescale, int earlier = 0);
-  // Decodes up to the first picture within max_packets packets, then goes
-  // back to the start. False, with the reason in error(), when none comes.
+  // Decodes up to the first picture within max_packets packets and stays
+  // there: picture() holds it and decoding goes on after it, so the first
+  // picture is never decoded twice; size() is then the picture's. False,
+  // with the reason in error(), when none comes.
   bool DecodesAPicture(int max_packets);
   // Why the last open, read or decode failed, in FFmpeg's words.
   const std::string& error() const { return error_; }
@@ -76,7 +78,15 @@ class VideoDecoder {
   bool ended() const { return input_ended_; }
 
  private:
+  // What the resampler was set up for: rate, sample format, channels.
+  struct SoundFormat {
+    int rate = 0, format = -1, channels = 0;
+    bool operator==(const SoundFormat&) const = default;
+  };
   VideoDecoder() = default;
+  // Sets the resampler up for sound frames like this one; false when they
+  // cannot be converted (the frame is then dropped).
+  bool FitResampler(::AVFrame* sound);
   ::AVFormatContext* format_ = nullptr;
   ::AVCodecContext* video_ = nullptr;
   ::AVCodecContext* audio_ = nullptr;
@@ -89,7 +99,9 @@ class VideoDecoder {
   AVFrame* picture_ = nullptr;
   int video_stream_ = -1;
   int audio_stream_ = -1;
+  int sound_rate_ = 0;
   int sound_channels_ = 2;
+  SoundFormat sound_in_;
   std::int64_t start_pts_ = 0;
   int time_base_num_ = 1, time_base_den_ = 1;
   bool input_ended_ = false;

@@ -1,6 +1,8 @@
 #include "player/ViewPair.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #include "recording/CompanionPath.h"
 
@@ -40,21 +42,40 @@ std::int32_t ViewPair::RearFrame(std::int32_t front_frame) const {
 HRESULT ViewPair::Open(const std::filesystem::path& front) {
   Close();
   why_.clear();
-  const HRESULT front_result = views_[kFront]->Open(front);
-  opened_[kFront] = !Failed(front_result);
-  if (!opened_[kFront]) why_ = views_[kFront]->reason();
   // The exchange of camera letters gives the front itself for a name not of
   // the recorder's shape: such a file has no rear of its own.
   const auto rear = recording::CompanionPath(front, recording::Companion::kOtherCamera);
   std::error_code ec;
-  if (rear != front && std::filesystem::exists(rear, ec)) {
-    opened_[kRear] = !Failed(views_[kRear]->Open(rear));
+  const bool with_rear = rear != front && std::filesystem::exists(rear, ec);
+  std::array<MovieView::Opening, 2> openings;
+  openings[kFront] = views_[kFront]->BeginOpen(front);
+  if (with_rear) openings[kRear] = views_[kRear]->BeginOpen(rear);
+  // The cameras' files are read and their first pictures decoded side by
+  // side; the rest of the open, its messages and its reports go front first
+  // on this thread, as one after the other would.
+  std::thread rear_loader;
+  if (with_rear) {
+    try {
+      rear_loader = std::thread([&opening = openings[kRear]] { MovieView::Load(opening); });
+    } catch (const std::system_error&) {
+      MovieView::Load(openings[kRear]);  // no thread to be had: in turn
+    }
+  }
+  MovieView::Load(openings[kFront]);
+  if (rear_loader.joinable()) rear_loader.join();
+
+  const HRESULT front_result = views_[kFront]->FinishOpen(std::move(openings[kFront]));
+  opened_[kFront] = !Failed(front_result);
+  if (!opened_[kFront]) why_ = views_[kFront]->reason();
+  if (with_rear) {
+    opened_[kRear] = !Failed(views_[kRear]->FinishOpen(std::move(openings[kRear])));
     if (!opened_[kRear]) why_ += (why_.empty() ? "" : "; ") + views_[kRear]->reason();
   }
   return opened_[kFront] || opened_[kRear] ? S_OK : front_result;
 }
 
 void ViewPair::Close() {
+  for (auto& v : views_) v->BeginClose();
   for (auto& v : views_) v->Close();
   opened_ = {false, false};
 }

@@ -96,7 +96,8 @@ TEST_P(OpenGop, ShowsTheFramesBeforeEachKeyFrameAndStepsBackAcrossThem) {
 
   // Every frame of a small clip fits in the view's cache, so each run starts
   // from a frame far enough away that nothing near the key frame is decoded.
-  std::vector<int> requests;
+  // Frame 0 first: straight after the open, the picture it decoded.
+  std::vector<int> requests{0};
   for (std::size_t k = 1; k < clip.key_frames.size(); ++k) {
     const int key = clip.key_frames[k];
     const int afar = key > 45 ? 0 : 89;
@@ -124,7 +125,14 @@ INSTANTIATE_TEST_SUITE_P(
         Encoding{"hevc_x265_defaults", "-c:v libx265 -tag:v hvc1 -x265-params log-level=error:keyint=30:min-keyint=30"},
         // Fixed B-frame runs, so that the two frames before each key frame
         // are always B-frames that follow it in decode order.
-        Encoding{"h264_open_gop_two_b_frames", "-c:v libx264 -g 30 -bf 2 -x264-params open-gop=1:b-adapt=0"}),
+        Encoding{"h264_open_gop_two_b_frames", "-c:v libx264 -g 30 -bf 2 -x264-params open-gop=1:b-adapt=0"},
+        // The sound as the first track, the pictures at the NTSC rate.
+        Encoding{"h264_b_frames_sound_track_first_29_97fps",
+                 "-filter_complex sine=duration=3,aformat=channel_layouts=stereo'[a]' -map '[a]' -map 0:v -c:a aac "
+                 "-r 30000/1001 -c:v libx264 -g 30 -bf 2 -x264-params open-gop=1:b-adapt=0"},
+        Encoding{"hevc_sound_track_first",
+                 "-filter_complex sine=duration=3'[a]' -map '[a]' -map 0:v -c:a aac -c:v libx265 -tag:v hvc1 "
+                 "-x265-params log-level=error:keyint=30:min-keyint=30"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <atomic>
 #include <charconv>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -435,6 +436,41 @@ TEST(PlayingRepaints, PresentedFramesAndRepaintAskTheWindowToPaint) {
   ASSERT_EQ(view.Redraw(), S_OK);
   EXPECT_EQ(repaints, before + 2);
   EXPECT_EQ(view.FrameOnScreen().frame, 4) << "repainting shows the same frame again";
+}
+
+// The open decodes the first picture and keeps it: playing straight after
+// the open starts with it, and the pictures after it follow once each.
+TEST(PlayingRepaints, PlayRightAfterTheOpenStartsWithFrameZero) {
+  platform::RecordingSink sink;
+  std::mutex lock;
+  std::vector<int> strips;  // of every picture presented, in order
+  MovieView* shown = nullptr;
+  MovieView view(&sink, &sink, [&] {
+    std::lock_guard guard(lock);
+    if (shown != nullptr && strips.size() < 10) strips.push_back(StripOf(shown->FrameOnScreen().image));
+  });
+  view.SetUp("Noto Sans CJK JP");
+  {
+    std::lock_guard guard(lock);
+    shown = &view;
+  }
+  ASSERT_EQ(view.Open(Card()[0].main_path), S_OK);
+  ASSERT_TRUE(sink.WaitFor(WM_PLAYER_READY, 5s));
+  ASSERT_EQ(view.Play(), S_OK);
+  const auto until = std::chrono::steady_clock::now() + 5s;
+  for (;;) {
+    {
+      std::lock_guard guard(lock);
+      if (strips.size() >= 5 || std::chrono::steady_clock::now() > until) break;
+    }
+    std::this_thread::sleep_for(2ms);
+  }
+  ASSERT_EQ(view.Pause(), S_OK);
+  std::lock_guard guard(lock);
+  shown = nullptr;
+  ASSERT_GE(strips.size(), 5u);
+  EXPECT_EQ(strips[0], 0) << "the first picture presented";
+  for (std::size_t i = 1; i < strips.size(); ++i) EXPECT_GT(strips[i], strips[i - 1]) << "picture " << i;
 }
 
 TEST_F(Playing, AMissingFileFailsAndTheNextOpensAsEver) {
