@@ -32,6 +32,8 @@ RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_
     window_.timers().Stop(kTimerOpen);
     window_.timers().Stop(kTimerWaitLimit);
     loader_.Cancel();
+    // Whatever the players and the loader still have queued is stale now.
+    sequence_.Abandon();
     if (next) next();
   };
 }
