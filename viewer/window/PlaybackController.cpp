@@ -177,6 +177,10 @@ void PlaybackController::OnMessage(const platform::Message& m) {
       window_.views().ShowFrame(frame);
       sync_.ShowSample(frame);
       return;
+    case 0x8003:
+      // lParam -1: the player's range went back to the whole recording.
+      if (m.lparam == -1 && sync_.started()) sync_.ResetRange(window_.views().FrameCount());
+      return;
     default: return;
   }
 }

@@ -10,7 +10,10 @@
 #include "viewer/commands/Controls.h"
 #include "viewer/skin/CSkinSliderCtrl.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/FullscreenController.h"
 #include "viewer/window/RecordingOpener.h"
+#include "viewer/window/ViewModes.h"
+#include "viewer/window/ZoomController.h"
 
 namespace viewer {
 namespace {
@@ -161,8 +164,7 @@ void RecordingAdvance::MoveOn(bool after_failure) {
   Halt();
   auto_advance_ = true;
   if (NextFolder()) return;
-  auto_advance_ = false;
-  continuation_.Reset();
+  EndAutoAdvance();
   if (after_failure) {
     window_.ShowOpenFailed();
     return;
@@ -194,7 +196,16 @@ void RecordingAdvance::OnFolderSelected(library::TreeItem* item) {
     return;
   }
   // An empty folder: auto-advance goes on to the next one that holds recordings.
-  if (auto_advance_ && !NextFolder()) auto_advance_ = false;
+  if (auto_advance_ && !NextFolder()) EndAutoAdvance();
+}
+
+void RecordingAdvance::EndAutoAdvance() {
+  auto_advance_ = false;
+  continuation_.Reset();
+  // Nothing follows: the user gets the whole picture and the window back.
+  ViewModes& modes = window_.view_modes();
+  modes.zoom().ZoomOff();
+  if (modes.fullscreen().fullscreen()) modes.fullscreen().Leave();
 }
 
 void RecordingAdvance::OnOpenFailed(int row, bool automatic) {

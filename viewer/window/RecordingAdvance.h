@@ -65,6 +65,9 @@ class RecordingAdvance {
   // Selects the next sibling of the tree's current folder; false when there
   // is none.
   bool NextFolder();
+  // Folder auto-advance found nothing more: it ends, zoom and fullscreen
+  // with it.
+  void EndAutoAdvance();
   int RowCount() const;
 
   CQuorbexDlg& window_;

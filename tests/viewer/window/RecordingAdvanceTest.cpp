@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "RecordingOpening.h"
+#include "viewer/window/ViewModes.h"
+#include "viewer/window/ZoomController.h"
 #include "library/DriveLossRule.h"
 #include "viewer/commands/Controls.h"
 #include "viewer/skin/UiQText.h"
@@ -90,6 +92,7 @@ TEST_F(MovingOn, TheEndOfTheLastFolderReopensItsLastRecordingStopped) {
   Select(2);
   ASSERT_TRUE(WaitUntilPlaying(card[2].main_path));
   const std::uint32_t playing = window_.opener().sequence().generation();
+  window_.view_modes().zoom().SetZoomMode(true);
 
   ASSERT_TRUE(WaitUntil([&] { return window_.opener().sequence().generation() != playing && window_.loaded(); }, 15s))
       << "the end did not reopen it";
@@ -100,6 +103,7 @@ TEST_F(MovingOn, TheEndOfTheLastFolderReopensItsLastRecordingStopped) {
   EXPECT_EQ(FrontStrip(), 0) << "it plays on";
   EXPECT_NE(window_.views().state(), player::MovieView::ViewState::kPlaying);
   EXPECT_FALSE(window_.advance().auto_advance());
+  EXPECT_FALSE(window_.view_modes().zoom().zoom_mode()) << "nothing follows: zoom ends";
   EXPECT_TRUE(boxes_.empty());
 }
 
