@@ -18,7 +18,7 @@ InfoPanelLayout Normal(int width) {
   // speed keep to its left, where they stay readable.
   const int right = width - 98;
   l.date_time = {right - 202, 7, 200, 19};
-  l.mode_text = {190, 7, 160, 27};
+  l.mode_text = {274, 7, 160, 27};
   l.speed_value = {right - 100, 60, 65, 21};
   l.speed_unit = {right - 100, 64, 100, 21};
   l.event_icon = {8, 4, 48, 32};

@@ -104,7 +104,7 @@ TEST_F(InfoPanel, Layout0DrawsTheValuesInTheirBoxes) {
   // last rows under the values.
   std::vector<Expected> boxes = {
       {QRect(356, 7, 200, 19), "2024/05/06 12:00:01"},
-      {QRect(190, 7, 160, 27), viewer::UiQText(62), UiFontSize::k13, kWhite,
+      {QRect(274, 7, 160, 27), viewer::UiQText(62), UiFontSize::k13, kWhite,
        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine},
       {QRect(458, 60, 65, 21), "999 "},
       {QRect(458, 64, 100, 21), "km/h", UiFontSize::k13, kWhite, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine},
