@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <utility>
 
+#include "library/SourceWatcher.h"
 #include "library/ui/CFilerContainerDlg.h"
 #include "viewer/commands/Controls.h"
 #include "viewer/commands/MainWindowLayout.h"
@@ -46,6 +47,14 @@ void SubViewController::OnMessage(const platform::Message& m) {
     Dock();
   } else if (m.message == kMessageKeepOnScreen) {
     KeepOnScreen();
+  } else if (m.message == library::kMessageSourceLost && main_slot_ != 0) {
+    // Nothing of the lost source is shown any more: the cameras go back to
+    // their own places for the next recording.
+    main_slot_ = 0;
+    window_.floating_window()->ShowsMainCamera(false);
+    Place();
+    if (after_swap) after_swap();
+    window_.ApplyViews();
   }
 }
 

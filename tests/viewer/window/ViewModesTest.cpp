@@ -226,6 +226,14 @@ TEST_F(ViewModesWindow, DisplaySwitchFloatsTheSubCameraThenSwapsTheCameras) {
   const LayoutRect docked = LayoutForSizeMode(1).docked_sub_view;
   EXPECT_EQ(window_.movie_window(0)->geometry(), QRect(docked.left, docked.top, docked.width, docked.height));
   EXPECT_EQ(docked.width, 138);
+
+  // A pulled card: the cameras go back to their own places.
+  const std::filesystem::path recording = Rows().front().path;
+  std::filesystem::remove_all(recording.parent_path().parent_path().parent_path());
+  ASSERT_TRUE(WaitUntil([&] { return Rows().empty(); })) << "the lost card is still listed";
+  EXPECT_EQ(sub().main_slot(), 0);
+  EXPECT_EQ(window_.movie_window(0)->geometry(), QRect(6, 24, 868, 489));
+  EXPECT_EQ(window_.movie_window(1)->geometry(), QRect(docked.left, docked.top, docked.width, docked.height));
 }
 
 TEST_F(ViewModesWindow, TheDockedSubViewHasNoWidthInTheSmallestSizeModeAndFloatsUnzoomed) {
