@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "library/ui/CFilerContainerDlg.h"
+#include "player/PlayerMessages.h"
 #include "viewer/commands/CommandGuard.h"
 #include "viewer/commands/ContextMenu.h"
 #include "viewer/skin/CMovieMenu.h"
@@ -47,6 +48,11 @@ VideoInput::VideoInput(CQuorbexDlg& window, ZoomController& zoom, SubViewControl
 }
 
 void VideoInput::OnMessage(const platform::Message& m) {
+  if (m.message == player::WM_PLAYER_READY) {
+    // Another recording is on screen: a menu built for the last one goes.
+    if (menu_) menu_->close();
+    return;
+  }
   if (m.message != kMessageContextMenu) return;
   const auto x = static_cast<std::int32_t>(static_cast<std::uint32_t>(m.wparam & 0xFFFFFFFFu));
   const auto y = static_cast<std::int32_t>(static_cast<std::uint32_t>((m.wparam >> 32) & 0xFFFFFFFFu));

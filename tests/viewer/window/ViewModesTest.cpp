@@ -11,6 +11,7 @@
 #include "../../player/ScreenReading.h"
 #include "WindowUnderTest.h"
 #include "library/ui/CFilerContainerDlg.h"
+#include "player/PlayerMessages.h"
 #include "viewer/commands/Controls.h"
 #include "viewer/commands/MainWindowLayout.h"
 #include "viewer/settings/FolderIni.h"
@@ -388,6 +389,16 @@ TEST_F(ViewModesWindow, FullscreenCoversTheScreenOfTheTopLeftCornerAndLeavingWri
   EXPECT_TRUE(window_.close_button()->isVisible());
   EXPECT_TRUE(window_.filer()->isVisible());
   EXPECT_TRUE(window_.movie_window(1)->isVisible());
+}
+
+TEST_F(ViewModesWindow, ARecordingComingOnScreenClosesThePopupMenu) {
+  LoadAndHold(30);
+  input().ShowMenu(window_.mapToGlobal(QPoint(100, 100)));
+  ASSERT_NE(input().menu(), nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return input().menu()->isVisible(); }));
+  window_.OnMessage({player::WM_PLAYER_READY, 0, 0});
+  EXPECT_TRUE(WaitUntil([&] { return input().menu() == nullptr || !input().menu()->isVisible(); }))
+      << "the menu built for the last recording stays open";
 }
 
 struct EndRow {
