@@ -15,6 +15,7 @@ RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_
   window_.timers().SetHandler(kTimerOpen, [this] { OnOpenTimer(); });
   window_.timers().SetHandler(kTimerWaitLimit, [this] {
     EndWait();
+    for (int v = 0; v < 2; ++v) window_.movie_window(v)->update();
     Follow(sequence_.WaitTimedOut());
   });
 
