@@ -305,6 +305,15 @@ TEST(Arguments, SourceAndScreenshot) {
     EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--select", bad}, &selected, &error)) << bad;
   }
   EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--select"}, &selected, &error));
+  EXPECT_EQ(selected.size_mode, 0) << "the normal size unless told";
+  CQuorbexApp::Options sized;
+  ASSERT_TRUE(CQuorbexApp::ParseArguments({"brennovale", "/card", "--size-mode", "2"}, &sized, &error));
+  EXPECT_EQ(sized.size_mode, 2);
+  EXPECT_EQ(sized.source, "/card");
+  for (const char* bad : {"3", "-1", "1.5", ""}) {
+    EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--size-mode", bad}, &sized, &error)) << bad;
+  }
+  EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--size-mode"}, &sized, &error));
 }
 
 }  // namespace
