@@ -9,6 +9,7 @@
 
 #include "library/ui/CFilerContainerDlg.h"
 #include "viewer/commands/CommandLineSource.h"
+#include "viewer/commands/MainWindowLayout.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/settings/UiTextTable.h"
 #include "viewer/skin/UiFonts.h"
@@ -29,7 +30,7 @@ std::optional<int> Count(const std::string& text) {
 }  // namespace
 
 bool CQuorbexApp::ParseArguments(const std::vector<std::string>& args, Options* options, std::string* error) {
-  const char* usage = "usage: brennovale [PATH] [--select ROW] [--screenshot PNG [MILLISECONDS]]";
+  const char* usage = "usage: brennovale [PATH] [--select ROW] [--size-mode 0-2] [--screenshot PNG [MILLISECONDS]]";
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--select") {
       const std::optional<int> row = i + 1 < args.size() ? Count(args[i + 1]) : std::nullopt;
@@ -38,6 +39,14 @@ bool CQuorbexApp::ParseArguments(const std::vector<std::string>& args, Options* 
         return false;
       }
       options->select_row = *row;
+      ++i;
+    } else if (args[i] == "--size-mode") {
+      const std::optional<int> mode = i + 1 < args.size() ? Count(args[i + 1]) : std::nullopt;
+      if (!mode || *mode >= viewer::kSizeModes) {
+        *error = usage;
+        return false;
+      }
+      options->size_mode = *mode;
       ++i;
     } else if (args[i] == "--screenshot") {
       if (i + 1 >= args.size()) {
@@ -90,6 +99,7 @@ bool CQuorbexApp::InitInstance(const Options& options, std::string* error) {
     }
   }
   window_->show();
+  if (options.size_mode != 0) window_->ApplySizeMode(options.size_mode);
   if (options.select_row >= 0) {
     // Queued behind the deferred initialisation, which lists the source.
     QTimer::singleShot(0, window_.get(), [this] {

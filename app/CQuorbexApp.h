@@ -23,8 +23,10 @@ class CQuorbexApp {
     std::filesystem::path screenshot;      // grab the window into it and quit
     int screenshot_delay_ms = 3000;
     int select_row = -1;  // the list's row to select once the source is listed; -1 for none
+    int size_mode = 0;    // the window's size mode at start, 0-2
   };
-  // Reads "brennovale [PATH] [--select ROW] [--screenshot PNG [MS]]"; false
+  // Reads "brennovale [PATH] [--select ROW] [--size-mode N] [--screenshot PNG
+  // [MS]]"; false
   // with a usage text in error when the arguments do not fit.
   static bool ParseArguments(const std::vector<std::string>& args, Options* options, std::string* error);
 

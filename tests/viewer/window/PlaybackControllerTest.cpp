@@ -3,13 +3,19 @@
 #include <QTest>
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "../../player/ScreenReading.h"
 #include "WindowUnderTest.h"
+#include "mapview/GraphScale.h"
+#include "mapview/PanelText.h"
+#include "mapview/ui/CGSensorDlg.h"
+#include "mapview/ui/CInfoDlg.h"
 #include "player/ErrorReporter.h"
+#include "recording/SensorDataFile.h"
 #include "viewer/commands/CommandGuard.h"
 #include "viewer/settings/UiTextTable.h"
 #include "viewer/skin/CSkinButton.h"
@@ -261,6 +267,95 @@ TEST_F(PlaybackInWindow, APausedDragShowsTheFrameInBothViewsAndOnTheSlider) {
   EXPECT_EQ(FrontStrip(), 0) << "a move does not seek";
   Message(kSliderDragEnd, 40);
   EXPECT_EQ(WaitForStrip(Front(), 40, 5s), 40);
+}
+
+// The speed and G texts of the info panel.
+struct PanelTexts {
+  std::optional<std::string> speed, x, y, z;
+  friend bool operator==(const PanelTexts&, const PanelTexts&) = default;
+};
+void PrintTo(const PanelTexts& t, std::ostream* out) {
+  for (const auto* text : {&t.speed, &t.x, &t.y, &t.z}) *out << '[' << text->value_or("placeholder") << ']';
+}
+
+// The panel and the graph follow the frame on screen: what the panel shows
+// is compared with the recording's data read from its file on its own.
+class PanelFollowsTheFrame : public PlaybackInWindow {
+ protected:
+  void SetUp() override {
+    PlaybackInWindow::SetUp();
+    Card(3.0);
+    ASSERT_TRUE(data_.Load(card_.front().data_path)) << data_.last_error();
+    data_.set_frame_duration(1000.0f / 30.0f);
+    ASSERT_TRUE(data_.IndexFrames(Frames()));
+  }
+  // What the panel shows now.
+  PanelTexts Shown() const {
+    const mapview::InfoValues& v = window_.info()->values();
+    return {mapview::PanelSpeedText(v.speed_valid, v.speed), mapview::PanelAccelerationText(v.x),
+            mapview::PanelAccelerationText(v.y), mapview::PanelAccelerationText(v.z)};
+  }
+  // What the panel should show on frame f, from the data file.
+  PanelTexts Expected(int frame) const {
+    const recording::AccelSample* sample = data_.SampleAtFrame(frame);
+    if (sample == nullptr) return {};
+    const recording::GpsSample* fix = sample->gps_link;
+    const bool valid = fix != nullptr && fix->fix_valid != 0;
+    return {mapview::PanelSpeedText(valid, valid ? fix->speed : -1.0), mapview::PanelAccelerationText(sample->x),
+            mapview::PanelAccelerationText(sample->y), mapview::PanelAccelerationText(sample->z)};
+  }
+  int CursorXOf(int frame) const {
+    return mapview::GraphScale::CursorX(frame, 0, Frames(), window_.graph()->width());
+  }
+
+  recording::SensorDataFile data_;
+};
+
+TEST_F(PanelFollowsTheFrame, APausedSeekShowsTheSampleOfItsFrame) {
+  ASSERT_TRUE(OpenRow(0));
+  window_.OnCommand(CommandOf(Control::kPlay));
+  ASSERT_EQ(State(), PlayState::kPaused);
+  ASSERT_GT(window_.graph()->width(), mapview::GraphScale::kLeftMargin);
+  const int last = Frames() - 1;
+  std::vector<PanelTexts> seen;
+  for (int f : {0, 1, 29, 30, 31, last - 20, last}) {
+    SCOPED_TRACE("frame " + std::to_string(f));
+    Message(kSliderDragStart, f);
+    Message(kSliderDragEnd, f);
+    ASSERT_EQ(WaitForStrip(Front(), f, 5s), f);
+    ASSERT_EQ(Slider(), f);
+    ASSERT_NE(Expected(f), PanelTexts{}) << "the data has a sample for every frame";
+    EXPECT_EQ(window_.info()->values().frame, f);
+    EXPECT_EQ(Shown(), Expected(f));
+    EXPECT_EQ(window_.graph()->cursor(), f);
+    EXPECT_EQ(window_.graph()->CursorX(), CursorXOf(f));
+    seen.push_back(Expected(f));
+  }
+  // Otherwise a panel stuck on one frame would pass.
+  EXPECT_NE(std::count(seen.begin(), seen.end(), seen.front()), static_cast<std::ptrdiff_t>(seen.size()));
+  EXPECT_NE(CursorXOf(0), CursorXOf(last));
+}
+
+TEST_F(PanelFollowsTheFrame, EachTickShowsTheSampleOfTheFrontPicture) {
+  ASSERT_TRUE(OpenRow(0));
+  int checked = 0;
+  for (int i = 0; i < 200 && FrontStrip() < Frames() / 2; ++i) {
+    QTest::qWait(30);
+    const TickSeen t = Tick();
+    // Read before the next tick moves them on.
+    const int shown = window_.info()->values().frame;
+    const PanelTexts texts = Shown();
+    const int cursor_x = window_.graph()->CursorX();
+    const int low = std::min(t.front_before, t.front_after), high = std::max(t.front_before, t.front_after);
+    if (low <= 0) continue;  // the tick moves nothing until the player is past frame 0
+    SCOPED_TRACE("tick " + std::to_string(i) + ", front " + std::to_string(low) + ".." + std::to_string(high));
+    ++checked;
+    EXPECT_TRUE(shown >= low && shown <= high) << "the panel shows frame " << shown;
+    EXPECT_EQ(shown, t.slider);
+    EXPECT_EQ(texts, Expected(shown));
+    EXPECT_EQ(cursor_x, CursorXOf(shown));
+  }
+  EXPECT_GT(checked, 3) << "too few ticks while playing";
 }
 
 TEST_F(PlaybackInWindow, ASlowMotionStepShowsItsFrameEverywhere) {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QTest>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "FakeFileSystem.h"
 #include "TestFiles.h"
@@ -301,10 +303,27 @@ TEST(Arguments, SourceAndScreenshot) {
   ASSERT_TRUE(CQuorbexApp::ParseArguments({"brennovale", "--select", "2", "/card"}, &selected, &error));
   EXPECT_EQ(selected.select_row, 2);
   EXPECT_EQ(selected.source, "/card");
-  for (const char* bad : {"-1", "two", "2x", ""}) {
-    EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--select", bad}, &selected, &error)) << bad;
+  EXPECT_EQ(selected.size_mode, 0) << "the normal size unless told";
+  CQuorbexApp::Options sized;
+  ASSERT_TRUE(CQuorbexApp::ParseArguments({"brennovale", "/card", "--size-mode", "2"}, &sized, &error));
+  EXPECT_EQ(sized.size_mode, 2);
+  EXPECT_EQ(sized.source, "/card");
+}
+
+// An option's value that is missing or not a number it takes is refused.
+TEST(Arguments, BadOptionValuesAreRefused) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--select", "-1"},  {"--select", "two"},    {"--select", "2x"},     {"--select", ""},     {"--select"},
+      {"--size-mode", "3"}, {"--size-mode", "-1"}, {"--size-mode", "1.5"}, {"--size-mode", ""}, {"--size-mode"},
+  };
+  for (const std::vector<std::string>& row : bad) {
+    std::vector<std::string> args = {"brennovale"};
+    args.insert(args.end(), row.begin(), row.end());
+    CQuorbexApp::Options o;
+    std::string error;
+    EXPECT_FALSE(CQuorbexApp::ParseArguments(args, &o, &error)) << row.front() << " " << (row.size() > 1 ? row[1] : "");
+    EXPECT_NE(error.find("--size-mode"), std::string::npos) << "the usage text names every option";
   }
-  EXPECT_FALSE(CQuorbexApp::ParseArguments({"brennovale", "--select"}, &selected, &error));
 }
 
 }  // namespace
