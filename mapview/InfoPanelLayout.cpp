@@ -47,7 +47,8 @@ InfoPanelLayout Large(int width) {
   return l;
 }
 
-// One line, 15 pixels high, across the bottom of the video.
+// Two rows in the small size mode's bar row (32 pixels high): the date,
+// mode and speed above, the three accelerations below.
 InfoPanelLayout Compact(int) {
   InfoPanelLayout l;
   l.layout = 2;
@@ -60,8 +61,8 @@ InfoPanelLayout Compact(int) {
   l.speed_value = {350, 0, 40, 15};
   l.speed_unit = {392, 0, 36, 15};
   for (int n = 0; n < 3; ++n) {
-    l.axis_titles[n] = {440 + 160 * n, 0, 80, 15};
-    l.axis_values[n] = {520 + 160 * n, 0, 70, 15};
+    l.axis_titles[n] = {4 + 190 * n, 16, 80, 15};
+    l.axis_values[n] = {84 + 190 * n, 16, 70, 15};
   }
   return l;
 }

@@ -11,7 +11,7 @@ struct PanelRect {
 
 // The boxes of the info panel in one of its layouts: 0 normal (the main
 // window's size mode 0), 1 large (size mode 1, icons at 1.3), 2 the compact
-// one-line strip of size mode 2.
+// two-row strip of size mode 2.
 struct InfoPanelLayout {
   int layout = 0;
   double icon_scale = 1.0;

@@ -1,5 +1,7 @@
 #include "viewer/commands/MainWindowLayout.h"
 
+#include <iterator>
+
 #include "viewer/settings/UiTextTable.h"
 
 namespace viewer {
@@ -59,8 +61,12 @@ MainWindowLayout LayoutForSizeMode(int size_mode) {
     l.info_panel = FromEdges(l.video.left, l.video.bottom() + 10, l.video.right(), bottom - 50);
     l.list = FromEdges(side, l.video.top, side + kSideWidthNarrow, bottom - 40);
   } else {
-    // The panel reaches 4 pixels up into the video's bottom edge.
-    l.info_panel = FromEdges(l.video.left + 4, l.video.bottom() - 4, l.video.right() - 4, bottom - 38);
+    // Between the small bar and the volume slider, in the bar's row: a
+    // panel reaching up into the video's bottom edge, as first laid out,
+    // would lie under the position slider and show nothing readable.
+    const int bar_right = 20 + kButtonPitch * (static_cast<int>(std::size(kSmallBar)) - 1) + kButtonSide;
+    const int top = bottom - row.button_offset;
+    l.info_panel = FromEdges(bar_right + 19, top, right - 130, top + kButtonSide);
   }
   l.docked_sub_view = {l.info_panel.right() - row.docked_width, l.info_panel.top, row.docked_width,
                        l.info_panel.height};

@@ -189,8 +189,8 @@ TEST_F(InfoPanel, EventKindsOneToSixDrawAnIcon) {
   }
 }
 
-TEST_F(InfoPanel, CompactStripDrawsOneLine) {
-  Place(2, QSize(1100, 15));
+TEST_F(InfoPanel, CompactStripDrawsTwoRows) {
+  Place(2, QSize(590, 32));
   panel_.SetRecording(Noon());
   panel_.ShowValues(Known());
   const QImage shown = Grab();
