@@ -254,8 +254,12 @@ void CQuorbexDlg::SetState(bool loaded, bool held, bool speed_debounce) {
   UpdateEnabledControls();
 }
 
-void CQuorbexDlg::ShowOpenFailed() {
+void CQuorbexDlg::RepaintVideos() {
   for (CMovieStatic* movie : movie_) movie->update();
+}
+
+void CQuorbexDlg::ShowOpenFailed() {
+  RepaintVideos();
   CMsgBox::Show(this, UiQText(kOpenFailedText), QStringLiteral("ERROR"));
 }
 

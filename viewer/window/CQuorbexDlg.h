@@ -88,6 +88,8 @@ class CQuorbexDlg : public QDialog {
   void SetPlayButton(bool playing);
   // Tells the user a recording could not be opened (UI text 99).
   void ShowOpenFailed();
+  // Paints both video windows again (UI thread).
+  void RepaintVideos();
   // Keep-aspect for both players, written to the settings as "on" or "off".
   void SetKeepAspect(bool keep);
   // Applies the views (zoom) to both players.

@@ -12,6 +12,7 @@
 #include "viewer/commands/SpeedSteps.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/RecordingOpener.h"
+#include "viewer/window/WindowHooks.h"
 
 namespace viewer {
 namespace {
@@ -23,11 +24,9 @@ constexpr std::uint32_t kMessageSourceLost = 0x84B1;
 
 InfoPanelLink::InfoPanelLink(CQuorbexDlg& window) : window_(window), info_(*window.info()) {
   info_.on_double_click = [this] { OpenVehiclePanel(); };
-  window_.on_message = [this, next = std::move(window_.on_message)](const platform::Message& m) {
-    // The opener takes the loaded data before the recording is read from it.
-    if (next) next(m);
-    OnMessage(m);
-  };
+  // After the hooks before: the opener takes the loaded data before the
+  // recording is read from it.
+  ChainMessage(window_, [this](const platform::Message& m) { OnMessage(m); });
 }
 
 InfoPanelLink::~InfoPanelLink() {

@@ -48,10 +48,8 @@ PlaybackController::PlaybackController(CQuorbexDlg& window)
 }
 
 PlaybackController::~PlaybackController() {
+  OnRecordingClosed();
   WindowTimers& timers = window_.timers();
-  for (int id : {WindowTimers::kPlaybackTick, WindowTimers::kSpeedSettle, WindowTimers::kSpeedDebounce}) {
-    timers.Stop(id);
-  }
   timers.SetHandler(WindowTimers::kSpeedSettle, nullptr);
   timers.SetHandler(WindowTimers::kSpeedDebounce, nullptr);
   window_.opener().on_recording_started = nullptr;

@@ -13,6 +13,7 @@
 #include "viewer/window/FullscreenController.h"
 #include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ViewModes.h"
+#include "viewer/window/WindowHooks.h"
 #include "viewer/window/ZoomController.h"
 
 namespace viewer {
@@ -36,9 +37,7 @@ RecordingAdvance::RecordingAdvance(CQuorbexDlg& window, RecordingOpener& opener,
     OnMessage(m);
     if (next) next(m);
   };
-  window_.on_command = [this, next = std::move(window_.on_command)](int command) {
-    if (!OnCommand(command) && next) next(command);
-  };
+  ChainCommand(window_, [this](int command) { return OnCommand(command); });
   opener_.on_open_failed = [this](int row, bool automatic) { OnOpenFailed(row, automatic); };
   opener_.on_media_ready = [this] {
     // The open went through: a new run of automatic opens begins, and a

@@ -5,9 +5,9 @@
 #include "library/ui/CFilerContainerDlg.h"
 #include "player/PlayerMessages.h"
 #include "viewer/commands/Controls.h"
-#include "viewer/skin/CMovieStatic.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/RecordingGraph.h"
+#include "viewer/window/WindowHooks.h"
 
 namespace viewer {
 
@@ -15,7 +15,7 @@ RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_
   window_.timers().SetHandler(kTimerOpen, [this] { OnOpenTimer(); });
   window_.timers().SetHandler(kTimerWaitLimit, [this] {
     EndWait();
-    for (int v = 0; v < 2; ++v) window_.movie_window(v)->update();
+    window_.RepaintVideos();
     Follow(sequence_.WaitTimedOut());
   });
 
@@ -26,9 +26,7 @@ RecordingOpener::RecordingOpener(CQuorbexDlg& window) : window_(window), loader_
     OnMessage(m);
     if (next) next(m);
   };
-  window_.on_command = [this, next = std::move(window_.on_command)](int command) {
-    if (!OnCommand(command) && next) next(command);
-  };
+  ChainCommand(window_, [this](int command) { return OnCommand(command); });
   window_.on_shutdown = [this, next = std::move(window_.on_shutdown)] {
     window_.timers().Stop(kTimerOpen);
     window_.timers().Stop(kTimerWaitLimit);

@@ -12,6 +12,7 @@
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ViewModes.h"
+#include "viewer/window/WindowHooks.h"
 #include "viewer/window/ZoomController.h"
 
 namespace viewer {
@@ -40,13 +41,11 @@ class StoredSource {
 
 SourceCommand::SourceCommand(CQuorbexDlg& window)
     : window_(window), runner_([](library::CSourceOpenDlg& dialog) { return dialog.exec(); }) {
-  window_.on_command = [this, next = std::move(window_.on_command)](int command) {
-    if (command == CommandOf(Control::kSource)) {
-      Run();
-    } else if (next) {
-      next(command);
-    }
-  };
+  ChainCommand(window_, [this](int command) {
+    if (command != CommandOf(Control::kSource)) return false;
+    Run();
+    return true;
+  });
 }
 
 void SourceCommand::Run() {
