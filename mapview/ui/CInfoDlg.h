@@ -46,6 +46,7 @@ class CInfoDlg : public QWidget {
   const InfoRecording& recording() const { return recording_; }
   // The short text beside the time (the playback speed).
   void SetModeText(const QString& text);
+  const QString& mode_text() const { return mode_text_; }
   // The values of the frame on screen; the panel repaints.
   void ShowValues(const InfoValues& values);
   // No recording shown: every box shows its placeholder, drawn at once.

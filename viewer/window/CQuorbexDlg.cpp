@@ -83,6 +83,9 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   source_command_ = std::make_unique<SourceCommand>(*this);
   panels_ = std::make_unique<InfoPanelLink>(*this);
   playback_->sync_views().show_values = [this](const ShownValues& values) { panels_->ShowValues(values); };
+  playback_->sync_views().show_speed_text = [this](std::string_view text) {
+    info_->SetModeText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  };
   // No recording shown: the panels go back to their placeholders.
   opener_->on_recording_closed = [this, next = std::move(opener_->on_recording_closed)] {
     if (next) next();

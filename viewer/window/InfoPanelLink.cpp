@@ -9,7 +9,6 @@
 #include "mapview/ui/CInfoDlg.h"
 #include "mapview/ui/CObdDlg.h"
 #include "viewer/commands/RecordingLoader.h"
-#include "viewer/commands/SpeedSteps.h"
 #include "viewer/window/CQuorbexDlg.h"
 #include "viewer/window/RecordingOpener.h"
 #include "viewer/window/WindowHooks.h"
@@ -70,12 +69,9 @@ void InfoPanelLink::ShowValues(const ShownValues& values) {
   shown.status = values.status;
   shown.speed_valid = values.gps_valid;
   shown.speed = values.gps_speed;
-  const std::string_view mode = SpeedText(window_.views().rate_code());
-  info_.SetModeText(QString::fromUtf8(mode.data(), static_cast<qsizetype>(mode.size())));
   info_.ShowValues(shown);
   speed_reading_ = values.gps_valid && values.gps_speed > 0 ? static_cast<int>(std::lround(values.gps_speed)) : 0;
   if (vehicle_panel_) vehicle_panel_->SetReading(kSpeedReading, speed_reading_);
-  UpdateVehiclePanelSource();
 }
 
 void InfoPanelLink::Reset() {

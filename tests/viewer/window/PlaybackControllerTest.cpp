@@ -42,8 +42,11 @@ class PlaybackInWindow : public CardWindow {
   void SetUp() override {
     CardWindow::SetUp();
     window_.timers().UseHost(timers_);
-    window_.playback().sync_views().show_speed_text = [this](std::string_view text) {
+    // Seen here and passed on to the info panel.
+    auto& show = window_.playback().sync_views().show_speed_text;
+    show = [this, next = std::move(show)](std::string_view text) {
       speed_text_ = std::string(text);
+      if (next) next(text);
     };
   }
 
@@ -436,10 +439,12 @@ TEST_F(PlaybackInWindow, SpeedStepsFollowTheTableAndRestForHalfASecond) {
     window_.OnCommand(CommandOf(Control::kFastForward));
     EXPECT_EQ(window_.views().rate_code(), step.level) << "a press during the debounce ran";
 
-    // The speed text follows once the players have settled.
+    // The speed text follows once the players have settled, in the info
+    // panel too.
     EXPECT_EQ(speed_text_, "unset");
     ASSERT_TRUE(timers_.Fire(WindowTimers::kSpeedSettle));
     EXPECT_EQ(speed_text_, step.text);
+    EXPECT_EQ(window_.info()->mode_text().toStdString(), step.text);
     ASSERT_TRUE(timers_.Fire(WindowTimers::kSpeedDebounce));
     EXPECT_FALSE(window_.speed_debounce());
     EXPECT_EQ(Enabled(Control::kFastForward), step.level < 4);
