@@ -95,6 +95,14 @@ std::string ReadFolderIni(std::string_view section, std::string_view key) {
   return CutToProfileLength(IniFile::Parse(**text).Get(section, key).value_or(""));
 }
 
+std::optional<std::string> ReadFolderIniIfPresent(std::string_view section, std::string_view key) {
+  const auto text = platform::Fs().ReadWholeFile(SettingsFilePath());
+  if (!text || !*text) return std::nullopt;
+  auto value = IniFile::Parse(**text).Get(section, key);
+  if (!value) return std::nullopt;
+  return CutToProfileLength(*value);
+}
+
 bool WriteFolderIni(std::string_view section, std::string_view key, std::string_view value, std::string* error) {
   const std::filesystem::path path = SettingsFilePath();
   std::lock_guard guard(g_lock);

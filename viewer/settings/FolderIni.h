@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,9 @@ bool SettingsFileExists();
 // A value of the settings file; empty when the key or the file is missing.
 // Values are cut at 259 UTF-16 units as the system call cuts them.
 std::string ReadFolderIni(std::string_view section, std::string_view key);
+// The same, but nullopt when the key is missing, so that a value written
+// empty on purpose can be told from one never written.
+std::optional<std::string> ReadFolderIniIfPresent(std::string_view section, std::string_view key);
 // Writes one value through to the file at once (temporary file, fsync,
 // rename) and marks the file hidden where the file system has the attribute.
 // A settings file that exists but cannot be read is never replaced: the write
