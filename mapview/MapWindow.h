@@ -21,6 +21,9 @@ class MapWindow {
   // Delivers a status message (JSON text) to the page's message listener;
   // false where there is no page to deliver it to.
   virtual bool PostWebMessage(const std::string& json) = 0;
+  // Whether the tile server answered the last connection probe; shown as a
+  // small online/offline mark beside the attribution.
+  virtual void SetOnlineMark(bool reachable) = 0;
   virtual void ShowMapWindow(bool show) = 0;
   virtual bool IsMapWindowVisible() const = 0;
 };
