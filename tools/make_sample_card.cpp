@@ -15,7 +15,7 @@ void Usage() {
                "usage: make-sample-card OUT_DIR [--recordings N] [--seconds S] [--size WxH] [--fps F]\n"
                "                        [--sub-fps F] [--gop FRAMES] [--seed K] [--sensor-hz 10|15]\n"
                "                        [--no-sound] [--pad-mdat BYTES] [--fill-mdat BYTES]\n"
-               "                        [--movie-timescale T]\n");
+               "                        [--movie-timescale T] [--no-fix FIRST_RECORD,COUNT]\n");
 }
 
 template <typename T>
@@ -65,6 +65,11 @@ int main(int argc, char** argv) {
       ok = Parse(value, &options.fill_mdat);
     } else if (flag == "--movie-timescale") {
       ok = Parse(value, &options.movie_timescale);
+    } else if (flag == "--no-fix") {
+      const std::size_t comma = value.find(',');
+      ok = comma != std::string_view::npos && Parse(value.substr(0, comma), &options.no_fix_from) &&
+           Parse(value.substr(comma + 1), &options.no_fix_records) && options.no_fix_from >= 0 &&
+           options.no_fix_records >= 0;
     } else if (flag == "--size") {
       const std::size_t x = value.find('x');
       ok = x != std::string_view::npos && Parse(value.substr(0, x), &options.width) &&

@@ -233,6 +233,7 @@ platform::Expected<std::vector<WrittenRecording>> WriteSampleCard(const std::fil
       r.latitude = s.latitude;
       r.longitude = s.longitude;
       r.speed = static_cast<int>(std::lround(s.speed_kmh));
+      if (o.no_fix_from >= 0 && i >= o.no_fix_from && i < o.no_fix_from + o.no_fix_records) r.fix = 'V';
       const Civil c = CivilAt(start + i / o.sensor_hz);
       r.year = c.year;
       r.month = c.month;

@@ -22,6 +22,10 @@ struct CardOptions {
   bool sound = true;
   std::uint64_t pad_mdat = 0;  // extra zero bytes at the end of each front file's mdat (a hole)
   std::uint64_t fill_mdat = 0;  // about this many bytes of H.264 filler data spread over every video file's frames
+  // Records [no_fix_from, no_fix_from + no_fix_records) of every recording
+  // carry no GPS fix (the receiver lost the sky); -1: every record has one.
+  int no_fix_from = -1;
+  int no_fix_records = 0;
   std::uint32_t movie_timescale = 0;  // 0: the video's own timescale, as the recorder writes; other writers use 1000
 };
 

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace mapview {
+
+// The statements the viewer runs in the map page, each one statement in the
+// page's global scope. The native window parses these very texts, so they
+// are fixed byte for byte. Numbers are written as C's "%d" and "%f" would
+// in the C locale, whatever the process locale is; nothing but numbers ever
+// goes into a statement.
+class MapScript {
+ public:
+  static std::string ClearCrashPos() { return "cplist.ClearCrashPos()"; }
+  static std::string RemoveLineList() { return "orbitgrplist.RemoveLineList()"; }
+  static std::string CreateLine() { return "orbitgrplist.CreateLine()"; }
+  static std::string CreateGridLine(int index);
+  static std::string MoveMarker() { return "orbitgrplist.MoveMarker()"; }
+
+  // One event marker, in the page's argument order.
+  struct CrashPos {
+    int icolor = 0;  // marker kind
+    double levelx = 0.0, levely = 0.0, levelz = 0.0;
+    int ifile = 0, igrid = 0, ipos = 0;
+    double lat = 0.0, lng = 0.0;
+    int valid = 0;
+    double speed = 0.0, direction = 0.0;
+  };
+  // "cplist.AddCrashPos(%d,%f,%f,%f,%d,%d,%d,%f,%f,%d,%f,%f)"; nullopt when
+  // a value is not finite ("nan" or "inf" would not be a number in the page).
+  static std::optional<std::string> AddCrashPos(const CrashPos& pos);
+
+  // What "%f" gives in the C locale: six decimals, a point, no grouping.
+  // Not for non-finite values.
+  static void AppendFixed(std::string& out, double value);
+  static void AppendInt(std::string& out, int value);
+};
+
+}  // namespace mapview
