@@ -37,7 +37,8 @@ void CGoogleMapDlgWrap::SetPlayState(int state) {
     case 1: status_text_ = "pause"; break;
     case 2:
       status_text_ = "stop";
-      ExecScript(MapScript::MoveMarker());
+      // The track the marker moves on exists only once the page is ready.
+      if (page_ready_) ExecScript(MapScript::MoveMarker());
       break;
     default: status_text_.clear(); break;
   }

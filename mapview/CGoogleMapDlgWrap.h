@@ -52,8 +52,8 @@ class CGoogleMapDlgWrap : public MapSink {
   // recording index's track with its marker.
   void ReloadTrack(int index, bool group);
   // 0 playing (no text), 1 paused ("pause"), 2 stopped ("stop", and the
-  // marker is moved to the frame on screen); the values then go to the
-  // window.
+  // marker is moved to the frame on screen once the page is ready); the
+  // values then go to the window.
   void SetPlayState(int state);
   // Shows or hides the map window (hidden at first); true when its
   // visibility changed.

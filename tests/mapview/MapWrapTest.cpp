@@ -134,6 +134,7 @@ class MapWrapPlayState : public MapWrap, public ::testing::WithParamInterface<Pl
 
 TEST_P(MapWrapPlayState, SetsTheTextAndPushesIt) {
   const PlayStateRow& row = GetParam();
+  wrap_.OnInitHtml();
   wrap_.SetPlayState(1);  // something else first
   window_.statements.clear();
   const int updates = window_.updates;
@@ -149,6 +150,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, MapWrapPlayState,
                                            PlayStateRow{"paused", 1, "pause", false},
                                            PlayStateRow{"stopped_moves_the_marker", 2, "stop", true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MapWrap, StopMovesNoMarkerBeforeThePageIsReady) {
+  wrap_.SetPlayState(2);
+  EXPECT_EQ(window_.status, "stop");
+  EXPECT_TRUE(window_.statements.empty());
+}
 
 TEST_F(MapWrap, StatusMessageIsByteForByte) {
   wrap_.SetPosition(35.5, 139.25);

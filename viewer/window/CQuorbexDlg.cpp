@@ -29,6 +29,7 @@
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
 #include "viewer/window/InfoPanelLink.h"
+#include "viewer/window/MapController.h"
 #include "viewer/window/PlaybackController.h"
 #include "viewer/window/RecordingAdvance.h"
 #include "viewer/window/RecordingOpener.h"
@@ -91,6 +92,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
     if (next) next();
     panels_->Reset();
   };
+  map_ = std::make_unique<MapController>(*this);
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
@@ -336,17 +338,18 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     // The open sequence, the end of a recording, the position, slow-motion
     // steps, the popup menu, zoom clicks, docking, folder changes and a lost
     // source belong to the playback controller; the vehicle panel's close to
-    // the panels.
+    // the panels; the map's to the map controller.
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8005u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
-                            0x84B1u, 0x8515u, 0x8578u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
+                            0x84B1u, 0x8515u, 0x8578u, 0x812Du, 0x812Eu, kMessageGroupRouteLoaded,
+                            kMessageMapEngineFailed, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
                             player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
-    // Accepted and ignored: list double click, and until their views exist the map's, the settings dialog's and the
+    // Accepted and ignored: list double click, and until their views exist the settings dialog's and the
     // file operations' messages, and the graph's clicks (they jump between
-    // event points, which come with the map).
-    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x81F5u, 0x812Du,
-                            0x812Eu, 0x8191u, 0x8192u}) {
+    // event points, which come with the map's event markers).
+    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x81F5u, 0x8191u,
+                            0x8192u}) {
       t.emplace(m, &CQuorbexDlg::IgnoreMessage);
     }
     return t;

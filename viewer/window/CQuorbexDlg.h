@@ -34,6 +34,7 @@ class CLogoDlg;
 class CMovieDialog;
 class CMovieStatic;
 class InfoPanelLink;
+class MapController;
 class PlaybackController;
 class RecordingAdvance;
 class RecordingOpener;
@@ -144,6 +145,8 @@ class CQuorbexDlg : public QDialog {
   // ShowValues.
   InfoPanelLink& panels() { return *panels_; }
   mapview::CGSensorDlg* graph() const { return graph_; }
+  // The map window in the map's place, and what it is told.
+  MapController& map() { return *map_; }
   int size_mode() const { return size_mode_; }
   int volume() const { return volume_; }
   bool keep_aspect() const { return keep_aspect_; }
@@ -233,6 +236,7 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<ViewModes> view_modes_;
   std::unique_ptr<SourceCommand> source_command_;
   std::unique_ptr<InfoPanelLink> panels_;
+  std::unique_ptr<MapController> map_;
 };
 
 }  // namespace viewer

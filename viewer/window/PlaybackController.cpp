@@ -73,6 +73,13 @@ void PlaybackController::OnRecordingClosed() {
   sync_.Stop();
 }
 
+void PlaybackController::SeekTo(int frame) {
+  if (!window_.loaded() || window_.opener().waiting()) return;
+  sync_.SeekTo(frame);
+  window_.SetPlayButton(players_.state() == PlayState::kPlaying);
+  window_.UpdateEnabledControls();
+}
+
 bool PlaybackController::GuardAllows() {
   return CommandGuardAllows(window_.loaded(), players_.state(), players_.CurrentFrame(), players_.FrameCount(),
                             players_.speed_level());

@@ -28,6 +28,9 @@ class PlaybackController {
   const PositionSync& sync() const { return sync_; }
   // Where the graph and the info panel are told the position.
   WindowSyncViews& sync_views() { return views_; }
+  // Seeks to frame in the current play state (a click on an event marker of
+  // the map); nothing without a loaded recording or while one opens.
+  void SeekTo(int frame);
 
  private:
   void OnRecordingStarted();
