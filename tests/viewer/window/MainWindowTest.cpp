@@ -177,7 +177,7 @@ TEST_F(MainWindow, PlaybackCommandsAndMessagesReachTheControllerLaterOnesDoNothi
   EXPECT_EQ(commands, (std::vector<int>{38002, 38200}));
   for (std::uint32_t m : {0x8261u, 0x812Du, 0x8516u, 0x8002u, 0x8515u}) window_.OnMessage({m, 0, 0});
   window_.OnMessage({kSliderMoved, kPositionSliderId, 5});
-  EXPECT_EQ(messages, (std::vector<std::uint32_t>{0x8261u, 0x8515u, kSliderMoved}));
+  EXPECT_EQ(messages, (std::vector<std::uint32_t>{0x8261u, 0x812Du, 0x8515u, kSliderMoved}));
 }
 
 TEST_F(MainWindow, ADragOnTheBackgroundMovesTheWindow) {

@@ -90,6 +90,17 @@ class MapInWindow : public RecordingOpening {
   std::vector<FakeMapWindow*> made_;
 };
 
+// Every GPS record of the card's recordings, as the group track holds them.
+std::size_t GroupFixes(const std::vector<samplecard::WrittenRecording>& card) {
+  std::size_t fixes = 0;
+  for (const auto& r : card) {
+    std::vector<recording::GpsSample> one;
+    recording::LoadRoute({r.main_path}, &one);
+    fixes += one.size();
+  }
+  return fixes;
+}
+
 std::vector<std::string> ReloadOf(int index) {
   return {"cplist.ClearCrashPos()", "orbitgrplist.RemoveLineList()", "orbitgrplist.CreateLine()",
           "orbitgrplist.CreateGridLine(" + std::to_string(index) + ")"};
@@ -97,12 +108,7 @@ std::vector<std::string> ReloadOf(int index) {
 
 TEST_F(MapInWindow, PageReadyDrawsTheGroupAndTheCurrentRecording) {
   const auto card = CardOf(3, 2);
-  std::size_t fixes = 0;
-  for (const auto& r : card) {
-    std::vector<recording::GpsSample> one;
-    recording::LoadRoute({r.main_path}, &one);
-    fixes += one.size();
-  }
+  const std::size_t fixes = GroupFixes(card);
   ASSERT_TRUE(PlayCard(card));
   // The group track is every recording of the list, read in the background.
   ASSERT_TRUE(WaitUntil([&] { return window_.map().wrap().GetGPSData().size() == fixes; }));
@@ -130,6 +136,34 @@ TEST_F(MapInWindow, EveryRecordingStartReloads) {
   ASSERT_GE(Map().statements.size(), expected.size());
   EXPECT_TRUE(std::search(Map().statements.begin(), Map().statements.end(), expected.begin(), expected.end()) !=
               Map().statements.end());
+}
+
+TEST_F(MapInWindow, ANewListReplacesTheGroupTrack) {
+  const auto first = CardOf(2, 2);
+  ASSERT_TRUE(PlayCard(first));
+  PageReady();
+  ASSERT_TRUE(WaitUntil([&] { return window_.map().wrap().GetGPSData().size() == GroupFixes(first); }));
+  samplecard::CardOptions options;
+  options.recordings = 4;
+  options.seconds = 2;
+  options.seed = 7;
+  const auto second = player::screen::MakeCard(options);
+  ASSERT_NE(GroupFixes(second), GroupFixes(first));
+  Map().statements.clear();
+  OpenCard(second);
+  ASSERT_TRUE(WaitUntil([&] { return window_.map().wrap().GetGPSData().size() == GroupFixes(second); }));
+  QApplication::processEvents();
+  // Drawn again at once (the old track goes) and when the new one is read.
+  EXPECT_GE(std::count(Map().statements.begin(), Map().statements.end(), "orbitgrplist.CreateLine()"), 2);
+}
+
+TEST_F(MapInWindow, ShutdownLetsTheMapGo) {
+  const auto card = CardOf(2, 2);
+  ASSERT_TRUE(PlayCard(card));
+  window_.Shutdown();
+  EXPECT_EQ(window_.map().map_widget(), nullptr);
+  EXPECT_TRUE(window_.map().wrap().GetGPSData().empty());
+  EXPECT_FALSE(window_.map().wrap().SetSend()) << "no window to send to";
 }
 
 TEST_F(MapInWindow, PositionIsTheFixOfTheFrameOnScreen) {
