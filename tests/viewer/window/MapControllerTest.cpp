@@ -185,6 +185,17 @@ TEST_F(MapInWindow, PositionIsTheFixOfTheFrameOnScreen) {
   EXPECT_NE(Map().messages.back().find("\"map_status\":\"pause\""), std::string::npos) << Map().messages.back();
 }
 
+TEST_F(MapInWindow, AClickOutsideTheRecordingStaysInside) {
+  const auto card = CardOf(2, 2);
+  ASSERT_TRUE(PlayCard(card));
+  ASSERT_TRUE(Pause());
+  ASSERT_TRUE(ClickCrashPoint(20));
+  Map().sink->OnClickCrashPoint(0, 0, 1 << 30, 1, 0.0, 0.0, 0.0, 0.0);
+  EXPECT_TRUE(WaitUntil([&] { return FrontStrip() == card.front().main_frames - 1; })) << FrontStrip();
+  Map().sink->OnClickCrashPoint(0, 0, -7, 1, 0.0, 0.0, 0.0, 0.0);
+  EXPECT_TRUE(WaitUntil([&] { return FrontStrip() == 0; })) << FrontStrip();
+}
+
 TEST_F(MapInWindow, PlayStateTexts) {
   const auto card = CardOf(2, 3);
   ASSERT_TRUE(PlayCard(card));
