@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "library/SourceWatcher.h"
 #include "library/ui/CFilerContainerDlg.h"
 #include "viewer/commands/MainWindowLayout.h"
 #include "viewer/skin/CLogoDlg.h"
@@ -17,8 +18,6 @@
 
 namespace viewer {
 namespace {
-
-constexpr std::uint32_t kMessageSourceLost = 0x84B1;
 
 // The map's play state: 0 playing, 1 paused, 2 stopped; -1 nothing open.
 int MapPlayState(player::MovieView::ViewState state) {
@@ -161,7 +160,7 @@ void MapController::OnMessage(const platform::Message& m) {
     case kMessageMapEngineFailed:
       if (m.wparam == window_generation_) SwapToNative();
       return;
-    case kMessageSourceLost:
+    case library::kMessageSourceLost:
       // Nothing is listed nor open any more.
       route_.Clear();
       MarkNoData();

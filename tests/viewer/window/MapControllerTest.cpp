@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RecordingOpening.h"
+#include "library/SourceWatcher.h"
 #include "library/ui/CFilerContainerDlg.h"
 #include "viewer/commands/Controls.h"
 #include "viewer/skin/CLogoDlg.h"
@@ -155,6 +156,25 @@ TEST_F(MapInWindow, ANewListReplacesTheGroupTrack) {
   QApplication::processEvents();
   // Drawn again at once (the old track goes) and when the new one is read.
   EXPECT_GE(std::count(Map().statements.begin(), Map().statements.end(), "orbitgrplist.CreateLine()"), 2);
+}
+
+TEST_F(MapInWindow, ALostSourceClearsTheMap) {
+  const auto card = CardOf(2, 2);
+  ASSERT_TRUE(PlayCard(card));
+  PageReady();
+  ASSERT_TRUE(WaitUntil([&] { return window_.map().wrap().GetGPSData().size() == GroupFixes(card); }));
+  ASSERT_TRUE(MapVisible());
+  Map().statements.clear();
+  window_.OnMessage({library::kMessageSourceLost, 0, 0});
+  QApplication::processEvents();
+  EXPECT_TRUE(window_.map().wrap().GetGPSData().empty());
+  EXPECT_FALSE(window_.map().wrap().GetGridData().has_value());
+  EXPECT_EQ(Map().sink->GetRelJpgNum(), -1);
+  EXPECT_FALSE(MapVisible());
+  EXPECT_TRUE(window_.logo()->isVisible());
+  // The page draws the emptied tracks again.
+  EXPECT_NE(std::find(Map().statements.begin(), Map().statements.end(), "orbitgrplist.CreateLine()"),
+            Map().statements.end());
 }
 
 TEST_F(MapInWindow, ShutdownLetsTheMapGo) {
