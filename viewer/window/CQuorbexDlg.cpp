@@ -9,6 +9,8 @@
 
 #include "library/ui/CFilerContainerDlg.h"
 #include "mapview/ui/CGSensorDlg.h"
+#include "maintenance/UpdateServerSetting.h"
+#include "mapview/MapTileSetting.h"
 #include "mapview/ui/CInfoDlg.h"
 #include "platform/NamedMutexLock.h"
 #include "player/ErrorReporter.h"
@@ -34,6 +36,7 @@
 #include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ViewModes.h"
 #include "viewer/window/SourceCommand.h"
+#include "viewer/window/UpdateCheckLink.h"
 
 namespace viewer {
 namespace {
@@ -82,6 +85,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   view_modes_ = std::make_unique<ViewModes>(*this);
   source_command_ = std::make_unique<SourceCommand>(*this);
   panels_ = std::make_unique<InfoPanelLink>(*this);
+  update_check_ = std::make_unique<UpdateCheckLink>(*this, mapview::ReadMapTileSetting().url, maintenance::ReadUpdateServer());
   playback_->sync_views().show_values = [this](const ShownValues& values) { panels_->ShowValues(values); };
   playback_->sync_views().show_speed_text = [this](std::string_view text) {
     info_->SetModeText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
@@ -94,6 +98,8 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
+
+maintenance::CInetConnectionAsync& CQuorbexDlg::connection() { return update_check_->connection(); }
 
 void CQuorbexDlg::RepaintView(int slot) {
   // Players ask from their own threads; the widget is touched on the UI thread.
@@ -336,17 +342,16 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     // The open sequence, the end of a recording, the position, slow-motion
     // steps, the popup menu, zoom clicks, docking, folder changes and a lost
     // source belong to the playback controller; the vehicle panel's close to
-    // the panels.
+    // the panels; the map page's ready to the update check (and the map).
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8005u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
-                            0x84B1u, 0x8515u, 0x8578u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
+                            0x84B1u, 0x8515u, 0x8578u, 0x812Du, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
                             player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
     // Accepted and ignored: list double click, and until their views exist the map's, the settings dialog's and the
     // file operations' messages, and the graph's clicks (they jump between
     // event points, which come with the map).
-    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x81F5u, 0x812Du,
-                            0x812Eu, 0x8191u, 0x8192u}) {
+    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x81F5u, 0x812Eu, 0x8191u, 0x8192u}) {
       t.emplace(m, &CQuorbexDlg::IgnoreMessage);
     }
     return t;

@@ -23,6 +23,9 @@
 namespace library {
 class CFilerContainerDlg;
 }
+namespace maintenance {
+class CInetConnectionAsync;
+}
 namespace mapview {
 class CGSensorDlg;
 class CInfoDlg;
@@ -39,6 +42,7 @@ class RecordingAdvance;
 class RecordingOpener;
 class ViewModes;
 class SourceCommand;
+class UpdateCheckLink;
 class CSkinButton;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
@@ -144,6 +148,10 @@ class CQuorbexDlg : public QDialog {
   // ShowValues.
   InfoPanelLink& panels() { return *panels_; }
   mapview::CGSensorDlg* graph() const { return graph_; }
+  // The connection monitor (its connected() flag is the map's online mark)
+  // and the update check.
+  maintenance::CInetConnectionAsync& connection();
+  UpdateCheckLink& update_check() { return *update_check_; }
   int size_mode() const { return size_mode_; }
   int volume() const { return volume_; }
   bool keep_aspect() const { return keep_aspect_; }
@@ -233,6 +241,7 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<ViewModes> view_modes_;
   std::unique_ptr<SourceCommand> source_command_;
   std::unique_ptr<InfoPanelLink> panels_;
+  std::unique_ptr<UpdateCheckLink> update_check_;
 };
 
 }  // namespace viewer
