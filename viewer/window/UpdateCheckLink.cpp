@@ -36,6 +36,8 @@ UpdateCheckLink::~UpdateCheckLink() {
   if (dialog_) delete dialog_.data();
 }
 
+maintenance::CUpdateDialog* UpdateCheckLink::dialog() const { return dialog_; }
+
 void UpdateCheckLink::OnMessage(const platform::Message& m) {
   if (m.message != kMapPageReady) return;
   connection_->StartUpdateCheck(window_.filer()->scanner().firmware_version());

@@ -32,7 +32,7 @@ class UpdateCheckLink {
 
   maintenance::CInetConnectionAsync& connection() { return *connection_; }
   // The update dialog while it is open.
-  maintenance::CUpdateDialog* dialog() const { return dialog_; }
+  maintenance::CUpdateDialog* dialog() const;
 
  private:
   void OnMessage(const platform::Message& m);
