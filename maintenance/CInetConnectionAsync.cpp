@@ -14,7 +14,7 @@ std::string TileProbeAddress(std::string_view tile) {
   std::string server(rest.substr(0, rest.find_first_of("/?#")));
   if (server.empty()) return {};
   // Subdomain templates ({s}.tile...) name several equal servers; one stands for all.
-  if (const auto at = server.find("{s}"); at != std::string::npos) server.replace(at, 3, "a");
+  if (const auto at = server.find("{s}"); at != std::string::npos) server = server.substr(0, at) + "a" + server.substr(at + 3);
   if (server.find_first_of("{}@ ") != std::string::npos) return {};
   return scheme + server + "/";
 }

@@ -54,6 +54,9 @@ class CInetConnectionAsync {
   // Whether the update check has run to its end (with or without a message).
   bool update_check_done() const { return update_done_.load(); }
 
+  // Whether a worker thread is still to be joined (UI thread).
+  bool workers_running() const { return monitor_.joinable() || update_.joinable(); }
+
   void Destroy();
 
  private:
