@@ -59,12 +59,18 @@ class Network : public ::testing::Test {
 
 // ---- connection monitor
 
+// Starts the monitor and waits for its first probe: the flag it left, or -1
+// when no probe finished.
+int FirstProbe(CInetConnectionAsync& net, const std::string& tile) {
+  net.StartMonitor(tile);
+  if (!WaitFor([&] { return net.probes() >= 1; })) return -1;
+  return net.connected();
+}
+
 TEST_F(Network, MonitorReachesServerWithoutSendingARequest) {
   LocalHttpServer server([](const std::string&) { return LocalHttpServer::Response(200, "tile"); });
   CInetConnectionAsync net(Short());
-  net.StartMonitor("http://" + server.host_port() + "/{z}/{x}/{y}.png");
-  ASSERT_TRUE(WaitFor([&] { return net.probes() >= 1; }));
-  EXPECT_EQ(net.connected(), 1);
+  EXPECT_EQ(FirstProbe(net, "http://" + server.host_port() + "/{z}/{x}/{y}.png"), 1);
   EXPECT_GE(server.connections(), 1);
   net.Destroy();
   EXPECT_TRUE(server.request_lines().empty());
@@ -74,17 +80,13 @@ TEST_F(Network, MonitorReachesServerWithoutSendingARequest) {
 
 TEST_F(Network, MonitorRefused) {
   CInetConnectionAsync net(Short());
-  net.StartMonitor("http://127.0.0.1:" + std::to_string(LocalHttpServer::RefusedPort()) + "/{z}/{x}/{y}.png");
-  ASSERT_TRUE(WaitFor([&] { return net.probes() >= 1; }));
-  EXPECT_EQ(net.connected(), 0);
+  EXPECT_EQ(FirstProbe(net, "http://127.0.0.1:" + std::to_string(LocalHttpServer::RefusedPort()) + "/{z}/{x}/{y}.png"), 0);
 }
 
 TEST_F(Network, MonitorTimesOutOnServerThatNeverAnswersTheHandshake) {
   LocalHttpServer server([](const std::string&) { return LocalHttpServer::kHang; });
   CInetConnectionAsync net(Short());
-  net.StartMonitor("https://" + server.host_port() + "/{z}/{x}/{y}.png");
-  ASSERT_TRUE(WaitFor([&] { return net.probes() >= 1; }));
-  EXPECT_EQ(net.connected(), 0);
+  EXPECT_EQ(FirstProbe(net, "https://" + server.host_port() + "/{z}/{x}/{y}.png"), 0);
   EXPECT_GE(server.connections(), 1);
 }
 
@@ -104,8 +106,7 @@ TEST_F(Network, MonitorStopsPromptlyWhileAProbeHangs) {
 TEST_F(Network, MonitorStopsPromptlyBetweenProbes) {
   LocalHttpServer server([](const std::string&) { return LocalHttpServer::Response(200, ""); });
   CInetConnectionAsync net;
-  net.StartMonitor("http://" + server.host_port() + "/");
-  ASSERT_TRUE(WaitFor([&] { return net.probes() >= 1; }));
+  ASSERT_EQ(FirstProbe(net, "http://" + server.host_port() + "/"), 1);
   const auto start = std::chrono::steady_clock::now();
   net.Destroy();
   EXPECT_LT(std::chrono::steady_clock::now() - start, kPromptStop);
@@ -119,30 +120,40 @@ TEST_F(Network, MonitorWithoutTileAddressProbesNothing) {
   EXPECT_EQ(net.connected(), 0);
 }
 
-TEST_F(Network, MonitorGoesThroughTheEnvironmentProxy) {
-  LocalHttpServer proxy([](const std::string& head) {
-    return head.rfind("CONNECT ", 0) == 0 ? std::string("HTTP/1.1 200 Connection established\r\n\r\n") : std::string();
-  });
-  setenv("http_proxy", ("http://" + proxy.host_port()).c_str(), 1);
+struct ProxyRow {
+  const char* name;
+  const char* variable;
+  const char* tile;  // a name that does not resolve: only the proxy can reach it
+  std::string answer;
+  int connected;
+  const char* request_line;
+};
+
+class MonitorProxyRows : public Network, public ::testing::WithParamInterface<ProxyRow> {};
+
+TEST_P(MonitorProxyRows, ProbeIsTheProxysConnect) {
+  const ProxyRow& row = GetParam();
+  LocalHttpServer proxy([&](const std::string&) { return row.answer; });
+  setenv(row.variable, ("http://" + proxy.host_port()).c_str(), 1);
   CInetConnectionAsync net(Short());
-  // A name that does not resolve: only the proxy can reach it.
-  net.StartMonitor("http://tiles.invalid/{z}/{x}/{y}.png");
-  ASSERT_TRUE(WaitFor([&] { return net.probes() >= 1; }));
-  EXPECT_EQ(net.connected(), 1);
+  EXPECT_EQ(FirstProbe(net, row.tile), row.connected);
   ASSERT_EQ(proxy.request_lines().size(), 1u);
-  EXPECT_EQ(proxy.request_lines()[0], "CONNECT tiles.invalid:80 HTTP/1.1");
+  EXPECT_EQ(proxy.request_lines()[0], row.request_line);
 }
 
-TEST_F(Network, MonitorProxyRefusingTheTunnelMeansOffline) {
-  LocalHttpServer proxy([](const std::string&) { return LocalHttpServer::Response(502, ""); });
-  setenv("https_proxy", ("http://" + proxy.host_port()).c_str(), 1);
-  CInetConnectionAsync net(Short());
-  net.StartMonitor("https://tiles.invalid/{z}/{x}/{y}.png");
-  ASSERT_TRUE(WaitFor([&] { return net.probes() >= 1; }));
-  EXPECT_EQ(net.connected(), 0);
-  ASSERT_EQ(proxy.request_lines().size(), 1u);
-  EXPECT_EQ(proxy.request_lines()[0], "CONNECT tiles.invalid:443 HTTP/1.1");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Proxies, MonitorProxyRows,
+    ::testing::Values(ProxyRow{"HttpTilesThroughHttpProxy", "http_proxy", "http://tiles.invalid/{z}/{x}/{y}.png",
+                               "HTTP/1.1 200 Connection established\r\n\r\n", 1, "CONNECT tiles.invalid:80 HTTP/1.1"},
+                      ProxyRow{"HttpsTilesThroughHttpsProxy", "https_proxy", "https://tiles.invalid/{z}/{x}/{y}.png",
+                               "HTTP/1.1 200 Connection established\r\n\r\n", 0,
+                               "CONNECT tiles.invalid:443 HTTP/1.1"},
+                      ProxyRow{"TunnelRefusedMeansOffline", "https_proxy", "https://tiles.invalid:8443/",
+                               LocalHttpServer::Response(502, ""), 0, "CONNECT tiles.invalid:8443 HTTP/1.1"},
+                      ProxyRow{"AllProxy", "all_proxy", "http://tiles.invalid:8080/",
+                               "HTTP/1.1 200 Connection established\r\n\r\n", 1,
+                               "CONNECT tiles.invalid:8080 HTTP/1.1"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- fetching one version file
 
@@ -249,29 +260,28 @@ std::string VersionFiles(const std::string& head, const std::string& firmware, c
   return LocalHttpServer::Response(404, "");
 }
 
-struct Received {
+// Runs one whole update check against server: the messages it reported.
+std::vector<std::string> CheckOnce(const std::string& server, const std::string& firmware) {
+  CInetConnectionAsync net(Short());
+  net.set_server(server);
   std::mutex mutex;
   std::vector<std::string> messages;
-  std::size_t size() {
+  net.on_update_message = [&](const std::string& m) {
     std::lock_guard lock(mutex);
-    return messages.size();
-  }
-};
+    messages.push_back(m);
+  };
+  EXPECT_TRUE(net.StartUpdateCheck(firmware));
+  EXPECT_FALSE(net.StartUpdateCheck(firmware));  // once per run
+  EXPECT_TRUE(WaitFor([&] { return net.update_check_done(); }));
+  net.Destroy();
+  return messages;
+}
 
 TEST_F(Network, UpdateCheckFetchesBothFilesAndReportsTheMessage) {
   LocalHttpServer server([](const std::string& head) { return VersionFiles(head, "VER:1.2.4.1", "VER:1.0.3"); });
-  CInetConnectionAsync net(Short());
-  net.set_server(server.host_port());
-  Received got;
-  net.on_update_message = [&](const std::string& m) {
-    std::lock_guard lock(got.mutex);
-    got.messages.push_back(m);
-  };
-  ASSERT_TRUE(net.StartUpdateCheck("1.2.3.9"));
-  EXPECT_FALSE(net.StartUpdateCheck("1.2.3.9"));  // once per run
-  ASSERT_TRUE(WaitFor([&] { return net.update_check_done(); }));
+  const auto got = CheckOnce(server.host_port(), "1.2.3.9");
   ASSERT_EQ(got.size(), 1u);
-  const std::string& m = got.messages[0];
+  const std::string& m = got[0];
   EXPECT_NE(m.find("現在のバージョン：1.2.3   →   更新バージョン：1.2.4\r\n"), std::string::npos) << m;
   EXPECT_NE(m.find("現在のバージョン：1.0.2   →   更新バージョン：1.0.3\r\n"), std::string::npos) << m;
   EXPECT_NE(m.find("<a href=\"" + FirmwarePageAddress(server.host_port()) + "\">"), std::string::npos);
@@ -283,13 +293,7 @@ TEST_F(Network, UpdateCheckFetchesBothFilesAndReportsTheMessage) {
 
 TEST_F(Network, UpdateCheckNotFoundIsSilent) {
   LocalHttpServer server([](const std::string&) { return LocalHttpServer::Response(404, "VER:9.9.9"); });
-  CInetConnectionAsync net(Short());
-  net.set_server(server.host_port());
-  Received got;
-  net.on_update_message = [&](const std::string& m) { got.messages.push_back(m); };
-  ASSERT_TRUE(net.StartUpdateCheck("1.2.3"));
-  ASSERT_TRUE(WaitFor([&] { return net.update_check_done(); }));
-  EXPECT_EQ(got.size(), 0u);
+  EXPECT_TRUE(CheckOnce(server.host_port(), "1.2.3").empty());
   EXPECT_EQ(server.request_lines().size(), 1u);  // the viewer file is not asked for
 }
 
@@ -297,17 +301,9 @@ TEST_F(Network, UpdateCheckLargeBodyReadsOnlyTheFirstKilobyte) {
   // A version ending at a zero byte within the first 1024 bytes, then 1 MB.
   const std::string big = std::string("VER:1.0.3") + '\0' + std::string(1 << 20, 'x');
   LocalHttpServer server([&](const std::string& head) { return VersionFiles(head, "VER:1.2.3", big); });
-  CInetConnectionAsync net(Short());
-  net.set_server(server.host_port());
-  Received got;
-  net.on_update_message = [&](const std::string& m) {
-    std::lock_guard lock(got.mutex);
-    got.messages.push_back(m);
-  };
-  ASSERT_TRUE(net.StartUpdateCheck("1.2.3"));
-  ASSERT_TRUE(WaitFor([&] { return net.update_check_done(); }));
+  const auto got = CheckOnce(server.host_port(), "1.2.3");
   ASSERT_EQ(got.size(), 1u);
-  EXPECT_NE(got.messages[0].find("更新バージョン：1.0.3\r\n"), std::string::npos);
+  EXPECT_NE(got[0].find("更新バージョン：1.0.3\r\n"), std::string::npos);
 }
 
 TEST_F(Network, UpdateCheckWithoutServerDoesNothing) {
@@ -337,16 +333,7 @@ TEST_F(Network, ClosingMidRequestEndsPromptly) {
 TEST_F(Network, UpdateCheckThroughTheEnvironmentProxy) {
   LocalHttpServer proxy([](const std::string& head) { return VersionFiles(head, "VER:1.2.3", "VER:1.0.4"); });
   setenv("http_proxy", ("http://" + proxy.host_port()).c_str(), 1);
-  CInetConnectionAsync net(Short());
-  net.set_server("updates.invalid");
-  Received got;
-  net.on_update_message = [&](const std::string& m) {
-    std::lock_guard lock(got.mutex);
-    got.messages.push_back(m);
-  };
-  ASSERT_TRUE(net.StartUpdateCheck("1.2.3"));
-  ASSERT_TRUE(WaitFor([&] { return net.update_check_done(); }));
-  EXPECT_EQ(got.size(), 1u);
+  EXPECT_EQ(CheckOnce("updates.invalid", "1.2.3").size(), 1u);
   const auto lines = proxy.request_lines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], std::string("GET http://updates.invalid") + kFirmwareVersionPath + " HTTP/1.1");
