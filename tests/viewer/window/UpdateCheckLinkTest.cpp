@@ -61,7 +61,7 @@ class UpdateCheckWiring : public NetSettingsFirst, public WindowUnderTest {};
 
 TEST_F(UpdateCheckWiring, MonitorStartsWithTheWindow) {
   ASSERT_TRUE(WaitUntil([&] { return window_.connection().connected() == 1; }));
-  EXPECT_GE(tiles_.connections(), 1);
+  EXPECT_TRUE(tiles_.WaitForConnections(1));
   EXPECT_TRUE(tiles_.request_lines().empty());
 }
 
