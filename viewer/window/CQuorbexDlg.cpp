@@ -9,6 +9,8 @@
 
 #include "library/ui/CFilerContainerDlg.h"
 #include "mapview/ui/CGSensorDlg.h"
+#include "maintenance/UpdateServerSetting.h"
+#include "mapview/MapTileSetting.h"
 #include "mapview/ui/CInfoDlg.h"
 #include "platform/NamedMutexLock.h"
 #include "player/ErrorReporter.h"
@@ -35,6 +37,7 @@
 #include "viewer/window/RecordingOpener.h"
 #include "viewer/window/ViewModes.h"
 #include "viewer/window/SourceCommand.h"
+#include "viewer/window/UpdateCheckLink.h"
 
 namespace viewer {
 namespace {
@@ -83,6 +86,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   view_modes_ = std::make_unique<ViewModes>(*this);
   source_command_ = std::make_unique<SourceCommand>(*this);
   panels_ = std::make_unique<InfoPanelLink>(*this);
+  update_check_ = std::make_unique<UpdateCheckLink>(*this, mapview::ReadMapTileSetting().url, maintenance::ReadUpdateServer());
   playback_->sync_views().show_values = [this](const ShownValues& values) { panels_->ShowValues(values); };
   playback_->sync_views().show_speed_text = [this](std::string_view text) {
     info_->SetModeText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
@@ -93,9 +97,13 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
     panels_->Reset();
   };
   map_ = std::make_unique<MapController>(*this);
+  // The monitor's flag is the map's online mark.
+  map_->SetTilesReachable([this] { return connection().connected(); });
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
+
+maintenance::CInetConnectionAsync& CQuorbexDlg::connection() { return update_check_->connection(); }
 
 void CQuorbexDlg::RepaintView(int slot) {
   // Players ask from their own threads; the widget is touched on the UI thread.
@@ -338,7 +346,8 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     // The open sequence, the end of a recording, the position, slow-motion
     // steps, the popup menu, zoom clicks, docking, folder changes and a lost
     // source belong to the playback controller; the vehicle panel's close to
-    // the panels; the map's to the map controller.
+    // the panels; the map's to the map controller (the page's ready also to the
+    // update check).
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8005u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
                             0x84B1u, 0x8515u, 0x8578u, 0x812Du, 0x812Eu, kMessageGroupRouteLoaded,
                             kMessageMapEngineFailed, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,

@@ -23,6 +23,9 @@
 namespace library {
 class CFilerContainerDlg;
 }
+namespace maintenance {
+class CInetConnectionAsync;
+}
 namespace mapview {
 class CGSensorDlg;
 class CInfoDlg;
@@ -40,6 +43,7 @@ class RecordingAdvance;
 class RecordingOpener;
 class ViewModes;
 class SourceCommand;
+class UpdateCheckLink;
 class CSkinButton;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
@@ -147,6 +151,10 @@ class CQuorbexDlg : public QDialog {
   mapview::CGSensorDlg* graph() const { return graph_; }
   // The map window in the map's place, and what it is told.
   MapController& map() { return *map_; }
+  // The connection monitor (its connected() flag is the map's online mark)
+  // and the update check.
+  maintenance::CInetConnectionAsync& connection();
+  UpdateCheckLink& update_check() { return *update_check_; }
   int size_mode() const { return size_mode_; }
   int volume() const { return volume_; }
   bool keep_aspect() const { return keep_aspect_; }
@@ -237,6 +245,7 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<SourceCommand> source_command_;
   std::unique_ptr<InfoPanelLink> panels_;
   std::unique_ptr<MapController> map_;
+  std::unique_ptr<UpdateCheckLink> update_check_;
 };
 
 }  // namespace viewer

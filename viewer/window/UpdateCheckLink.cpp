@@ -1,0 +1,54 @@
+#include "viewer/window/UpdateCheckLink.h"
+
+#include <QMetaObject>
+
+#include "library/ui/CFilerContainerDlg.h"
+#include "maintenance/UpdateVersion.h"
+#include "maintenance/ui/CUpdateDialog.h"
+#include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/WindowHooks.h"
+
+namespace viewer {
+namespace {
+
+constexpr std::uint32_t kMapPageReady = 0x812D;
+
+QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+}  // namespace
+
+UpdateCheckLink::UpdateCheckLink(CQuorbexDlg& window, std::string_view tile_template, std::string server,
+                                 maintenance::NetTimeouts timeouts)
+    : window_(window), connection_(std::make_unique<maintenance::CInetConnectionAsync>(timeouts)) {
+  connection_->set_server(std::move(server));
+  // From the update thread: the window shows the dialog on its own thread;
+  // a call still queued when the window is gone is dropped.
+  connection_->on_update_message = [this](const std::string& message) {
+    QMetaObject::invokeMethod(&window_, [this, message] { ShowUpdate(message); }, Qt::QueuedConnection);
+  };
+  connection_->StartMonitor(tile_template);
+  ChainMessage(window_, [this](const platform::Message& m) { OnMessage(m); });
+  ChainAfter(window_.on_shutdown, [this] { connection_->Destroy(); });
+}
+
+UpdateCheckLink::~UpdateCheckLink() {
+  connection_->Destroy();
+  if (dialog_) delete dialog_.data();
+}
+
+maintenance::CUpdateDialog* UpdateCheckLink::dialog() const { return dialog_; }
+
+void UpdateCheckLink::OnMessage(const platform::Message& m) {
+  if (m.message != kMapPageReady) return;
+  connection_->StartUpdateCheck(window_.filer()->scanner().firmware_version());
+}
+
+void UpdateCheckLink::ShowUpdate(const std::string& message) {
+  if (window_.shut_down() || dialog_) return;
+  const std::string& server = connection_->server();
+  dialog_ = new maintenance::CUpdateDialog(ToQString(message), ToQString(maintenance::FirmwarePageAddress(server)),
+                                           ToQString(maintenance::ViewerPageAddress(server)), window_.screen());
+  dialog_->show();
+}
+
+}  // namespace viewer

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "maintenance/CInetConnectionAsync.h"
+#include "platform/MessageSink.h"
+
+namespace maintenance {
+class CUpdateDialog;
+}
+
+namespace viewer {
+
+class CQuorbexDlg;
+
+// The main window's side of the network workers: the connection monitor
+// starts with the window on the map's tile address; the update check starts
+// once, on the first map page ready message (0x812D, which the other
+// handlers still see), with the current source's firmware version; its
+// message comes back to the UI thread and opens the update dialog. The
+// window's shutdown ends both workers.
+class UpdateCheckLink {
+ public:
+  // tile_template: the map's tile address ("" probes nothing); server: the
+  // update server ("" checks nothing).
+  UpdateCheckLink(CQuorbexDlg& window, std::string_view tile_template, std::string server,
+                  maintenance::NetTimeouts timeouts = {});
+  ~UpdateCheckLink();
+  UpdateCheckLink(const UpdateCheckLink&) = delete;
+  UpdateCheckLink& operator=(const UpdateCheckLink&) = delete;
+
+  maintenance::CInetConnectionAsync& connection() { return *connection_; }
+  // The update dialog while it is open.
+  maintenance::CUpdateDialog* dialog() const;
+
+ private:
+  void OnMessage(const platform::Message& m);
+  void ShowUpdate(const std::string& message);
+
+  CQuorbexDlg& window_;
+  std::unique_ptr<maintenance::CInetConnectionAsync> connection_;
+  QPointer<maintenance::CUpdateDialog> dialog_;
+};
+
+}  // namespace viewer
