@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "TestFiles.h"
 
@@ -14,19 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST(ScriptFile, IsCreatedPrivateWithTheExactBytes) {
   testfiles::TempDir dir;
   const fs::path file = dir / kScriptFileName;
   std::string error;
   ASSERT_TRUE(WriteScriptFile(file, "select volume F:\r\nclean\r\n", &error)) << error;
-  EXPECT_EQ(Contents(file), "select volume F:\r\nclean\r\n");
+  EXPECT_EQ(testfiles::ReadText(file), "select volume F:\r\nclean\r\n");
   struct stat st {};
   ASSERT_EQ(::lstat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
@@ -37,7 +29,7 @@ TEST(ScriptFile, AStaleScriptOfOursIsReplaced) {
   const fs::path file = dir / kScriptFileName;
   std::ofstream(file) << "an old and much longer script left by a refused elevation";
   ASSERT_TRUE(WriteScriptFile(file, "new", nullptr));
-  EXPECT_EQ(Contents(file), "new");
+  EXPECT_EQ(testfiles::ReadText(file), "new");
 }
 
 TEST(ScriptFile, ALinkInItsPlaceIsNeitherFollowedNorReplaced) {
@@ -48,7 +40,7 @@ TEST(ScriptFile, ALinkInItsPlaceIsNeitherFollowedNorReplaced) {
   std::string error;
   EXPECT_FALSE(WriteScriptFile(dir / kScriptFileName, "select volume X", &error));
   EXPECT_FALSE(error.empty());
-  EXPECT_EQ(Contents(target), "keep");
+  EXPECT_EQ(testfiles::ReadText(target), "keep");
   EXPECT_TRUE(fs::is_symlink(dir / kScriptFileName));
 }
 

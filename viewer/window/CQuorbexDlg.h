@@ -37,6 +37,7 @@ class InfoPanelLink;
 class PlaybackController;
 class RecordingAdvance;
 class RecordingOpener;
+class SettingsLink;
 class ViewModes;
 class SourceCommand;
 class CSkinButton;
@@ -143,6 +144,8 @@ class CQuorbexDlg : public QDialog {
   // The info and vehicle panels' feed: SyncViews::ShowValues goes to its
   // ShowValues.
   InfoPanelLink& panels() { return *panels_; }
+  // The settings window (38011), its display switches (0x81F5) and the card format.
+  SettingsLink& settings() { return *settings_; }
   mapview::CGSensorDlg* graph() const { return graph_; }
   int size_mode() const { return size_mode_; }
   int volume() const { return volume_; }
@@ -233,6 +236,7 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<ViewModes> view_modes_;
   std::unique_ptr<SourceCommand> source_command_;
   std::unique_ptr<InfoPanelLink> panels_;
+  std::unique_ptr<SettingsLink> settings_;
 };
 
 }  // namespace viewer

@@ -6,7 +6,6 @@
 #include <QTest>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "FakeDiskTool.h"
 #include "TestFiles.h"
@@ -17,13 +16,6 @@ namespace maintenance {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The formatter with the fake tool; message boxes are kept and answered
 // with answer_.
@@ -55,7 +47,7 @@ class Formatting : public ::testing::Test {
     for (int i = 0; i < 1000 && formatter_.running(); ++i) QTest::qWait(10);
     return !formatter_.running();
   }
-  std::string Log() const { return Contents(log_); }
+  std::string Log() const { return testfiles::ReadText(log_); }
 
   struct Box {
     QString text, caption;
