@@ -21,6 +21,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>

@@ -34,7 +34,8 @@ QString FailureText(int exit_code) {
 
 }  // namespace
 
-CardFormatter::CardFormatter(QWidget* owner) : owner_(owner) {}
+CardFormatter::CardFormatter(QWidget* owner)
+    : owner_(owner), program_folder_(QCoreApplication::applicationDirPath().toStdString()) {}
 
 CardFormatter::~CardFormatter() {
   if (process_) {
@@ -46,13 +47,13 @@ CardFormatter::~CardFormatter() {
   }
 }
 
-std::filesystem::path CardFormatter::ScriptPath(const std::filesystem::path& program_folder) {
-  const std::filesystem::path folder = ScriptFolder(program_folder);
+std::filesystem::path CardFormatter::ScriptPath() const {
+  const std::filesystem::path folder = ScriptFolder(program_folder_);
   return folder.empty() ? folder : folder / kScriptFileName;
 }
 
 void CardFormatter::ToolCommand(const QString& script, std::uint64_t size, QString* program,
-                                QStringList* arguments) {
+                                QStringList* arguments) const {
   const QString bytes = QString::number(size);
   const QString fake = qEnvironmentVariable("BRENNOVALE_DISK_TOOL");
   if (!fake.isEmpty()) {
@@ -60,7 +61,7 @@ void CardFormatter::ToolCommand(const QString& script, std::uint64_t size, QStri
     *arguments = {script, bytes};
     return;
   }
-  const QString tool = QCoreApplication::applicationDirPath() + "/brennovale-disk-tool";
+  const QString tool = QString::fromStdString((program_folder_ / "brennovale-disk-tool").string());
   if (::geteuid() == 0) {
     *program = tool;
     *arguments = {script, bytes};
@@ -91,7 +92,7 @@ bool CardFormatter::Start(const CardDevice& card) {
   }
   if (close_players) close_players();
 
-  script_ = ScriptPath(QCoreApplication::applicationDirPath().toStdString());
+  script_ = ScriptPath();
   std::string error = "no writable folder for the script";
   if (script_.empty() || !WriteScriptFile(script_, FormatScript(card.by_id.string()), &error)) {
     Report(false, QStringLiteral("SDカードを初期化できませんでした。\n") + QString::fromStdString(error));

@@ -36,17 +36,22 @@ class CardFormatter : public QObject {
   // the script could not be written, or a format runs already).
   bool Start(const CardDevice& card);
   bool running() const { return process_ != nullptr; }
-  // Where the script is written for a program in program_folder.
-  static std::filesystem::path ScriptPath(const std::filesystem::path& program_folder);
+  // The program's folder: the script goes there (or to $XDG_RUNTIME_DIR
+  // when it is not writable) and the tool is looked for there. The running
+  // program's by default; tests give folders of their own.
+  void set_program_folder(std::filesystem::path folder) { program_folder_ = std::move(folder); }
+  // Where the script is written; empty when no folder is usable.
+  std::filesystem::path ScriptPath() const;
 
   // The program and its arguments that run the script of a card of size bytes.
-  static void ToolCommand(const QString& script, std::uint64_t size, QString* program, QStringList* arguments);
+  void ToolCommand(const QString& script, std::uint64_t size, QString* program, QStringList* arguments) const;
 
  private:
   void Finished(int exit_code, bool crashed);
   void Report(bool ok, const QString& text);
 
   QPointer<QWidget> owner_;
+  std::filesystem::path program_folder_;
   QProcess* process_ = nullptr;
   std::filesystem::path script_;
 };

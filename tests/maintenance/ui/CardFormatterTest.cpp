@@ -30,18 +30,18 @@ class Formatting : public ::testing::Test {
       boxes_.push_back({dialog.message()->text(), dialog.windowTitle(), dialog.cancel() != nullptr});
       return dialog.cancel() != nullptr ? answer_ : static_cast<int>(QDialog::Accepted);
     });
+    fs::create_directory(program_);
+    formatter_.set_program_folder(program_);
     formatter_.on_finished = [this](bool ok) { results_.push_back(ok); };
     card_.name = "mmcblk1";
     card_.by_id = "/dev/disk/by-id/mmc-SD08G_0x00001234";
     card_.size = 7948206080ULL;
     card_.model = "SD08G";
     card_.label = "CARD";
-    fs::remove(script_);
   }
   void TearDown() override {
     ::unsetenv("BRENNOVALE_DISK_TOOL");
     viewer::CMsgBox::SetRunner([](viewer::CMsgDlg& dialog) { return dialog.exec(); });
-    fs::remove(script_);
   }
   bool WaitForTheTool() {
     for (int i = 0; i < 1000 && formatter_.running(); ++i) QTest::qWait(10);
@@ -56,7 +56,8 @@ class Formatting : public ::testing::Test {
   testfiles::TempDir dir_;
   fs::path log_ = dir_ / "tool.log";
   fs::path tool_;
-  fs::path script_ = CardFormatter::ScriptPath(QCoreApplication::applicationDirPath().toStdString());
+  fs::path program_ = dir_ / "program";
+  fs::path script_ = program_ / "fmt.txt";
   int answer_ = QDialog::Accepted;
   std::vector<Box> boxes_;
   std::vector<bool> results_;
@@ -157,8 +158,10 @@ TEST(DiskToolCommand, GoesThroughPkexecUnlessRootOrFaked) {
   ::unsetenv("BRENNOVALE_DISK_TOOL");
   QString program;
   QStringList arguments;
-  CardFormatter::ToolCommand("/run/user/1000/fmt.txt", 64, &program, &arguments);
-  const QString tool = QCoreApplication::applicationDirPath() + "/brennovale-disk-tool";
+  CardFormatter formatter(nullptr);
+  formatter.set_program_folder("/opt/brennovale");
+  formatter.ToolCommand("/run/user/1000/fmt.txt", 64, &program, &arguments);
+  const QString tool = "/opt/brennovale/brennovale-disk-tool";
   if (::geteuid() == 0) {
     EXPECT_EQ(program, tool);
     EXPECT_EQ(arguments, QStringList({"/run/user/1000/fmt.txt", "64"}));

@@ -131,7 +131,6 @@ class FormatInWindow : public RecordingOpening {
   void TearDown() override {
     ::unsetenv("BRENNOVALE_DISK_TOOL");
     ::unsetenv("FAKE_DISK_TOOL_REMOVE");
-    fs::remove(maintenance::CardFormatter::ScriptPath(QCoreApplication::applicationDirPath().toStdString()));
     RecordingOpening::TearDown();
   }
 };
@@ -144,6 +143,7 @@ TEST_F(FormatInWindow, AfterTheFormatTheCardsRemovalClearsTheList) {
                {{"size", "15523840"}, {"removable", "0"}, {"device/type", "SD"}, {"device/name", "SD08G"}});
   tree.AddById("mmc-SD08G_0x00001234", "mmcblk1");
   window_.settings().set_card_roots({tree.sysfs(), tree.mountinfo(), tree.swaps(), tree.dev()});
+  window_.settings().formatter().set_program_folder(dir_.path());
   const fs::path log = dir_ / "tool.log";
   ::setenv("BRENNOVALE_DISK_TOOL", testfiles::WriteFakeDiskTool(dir_.path(), log).c_str(), 1);
   ::setenv("FAKE_DISK_TOOL_REMOVE", CardRootOf(card[0].main_path).c_str(), 1);
