@@ -72,6 +72,17 @@ int DetectorTable::EventStart(const SensorSeries& series, int entry, std::int64_
   return previous == kind ? -1 : kind;
 }
 
+int DetectorTable::EntryOfKind(int kind) {
+  constexpr int kDriveAssistKinds[] = {11, 12, 13};
+  for (int k : kDriveAssistKinds) {
+    if (kind == k) kind = kDriveAssistKinds[0];
+  }
+  for (int e = 0; e < kEntries; ++e) {
+    if (kRows[e].pen_kind == kind) return e;
+  }
+  return -1;
+}
+
 void DetectorTable::SetFlags(int entry, bool on) {
   if (!Inside(entry)) return;
   entries_[static_cast<std::size_t>(entry)].graph = on;

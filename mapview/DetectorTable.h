@@ -54,6 +54,9 @@ class DetectorTable {
   void SetThresholds(const recording::SensorDataHeader& header);
 
   const Entry& entry(int e) const { return entries_[static_cast<std::size_t>(e)]; }
+  // The entry that finds marker kind k (11-13 share the drive-assist
+  // entry), or -1.
+  static int EntryOfKind(int kind);
   // The order events are looked for at each frame: speeding first (its band
   // must not wait for another entry), then the others in table order.
   static const std::array<int, kEntries>& SearchOrder();

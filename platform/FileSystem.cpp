@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/MountTable.h"
 #include "platform/Trash.h"
 
 namespace platform {
@@ -29,52 +30,6 @@ FileSystem& RealInstance() {
 }
 
 std::atomic<FileSystem*> g_current{nullptr};
-
-// Undoes the octal escapes of /proc/self/mountinfo (\040 for a space).
-std::string Unescape(const std::string& s) {
-  auto octal = [](char c) { return c >= '0' && c <= '7'; };
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\\' && i + 3 < s.size() && octal(s[i + 1]) && octal(s[i + 2]) &&
-        octal(s[i + 3])) {
-      out += static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0'));
-      i += 3;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
-struct Mount {
-  std::filesystem::path point;
-  std::string source;
-};
-
-std::vector<Mount> Mounts(const std::filesystem::path& mountinfo) {
-  std::vector<Mount> mounts;
-  std::ifstream in(mountinfo);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string id, parent, devno, root, point;
-    fields >> id >> parent >> devno >> root >> point;
-    std::string field;
-    while (fields >> field && field != "-") {
-    }
-    std::string type, source;
-    fields >> type >> source;
-    mounts.push_back({Unescape(point), source});
-  }
-  return mounts;
-}
-
-std::string ReadFirstLine(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
 
 }  // namespace
 
@@ -254,7 +209,7 @@ std::filesystem::path FileSystem::MountPointOf(const std::filesystem::path& path
   std::filesystem::path best = "/";
   std::size_t best_length = 1;
   const std::string text = full.string();
-  for (const Mount& m : Mounts(system_files.mountinfo)) {
+  for (const MountEntry& m : ReadMountTable(system_files.mountinfo)) {
     const std::string point = m.point.string();
     const bool inside = text == point || (text.rfind(point, 0) == 0 && (point == "/" || text[point.size()] == '/'));
     if (inside && point.size() >= best_length) {
@@ -267,7 +222,7 @@ std::filesystem::path FileSystem::MountPointOf(const std::filesystem::path& path
 
 std::vector<std::filesystem::path> FileSystem::RemovableVolumes() {
   std::vector<std::filesystem::path> volumes;
-  for (const Mount& m : Mounts(system_files.mountinfo)) {
+  for (const MountEntry& m : ReadMountTable(system_files.mountinfo)) {
     if (IsRemovableDevice(m.source)) volumes.push_back(m.point);
   }
   std::sort(volumes.begin(), volumes.end());

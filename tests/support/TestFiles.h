@@ -29,6 +29,8 @@ class TempDir {
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadFile(const std::filesystem::path& path);
+// The whole file as text; empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& path);
 
 // A box with a 32-bit size computed from its payload.
 Bytes Box(std::string_view type, const Bytes& payload);

@@ -35,6 +35,7 @@
 #include "viewer/window/PlaybackController.h"
 #include "viewer/window/RecordingAdvance.h"
 #include "viewer/window/RecordingOpener.h"
+#include "viewer/window/SettingsLink.h"
 #include "viewer/window/ViewModes.h"
 #include "viewer/window/SourceCommand.h"
 #include "viewer/window/UpdateCheckLink.h"
@@ -87,6 +88,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   source_command_ = std::make_unique<SourceCommand>(*this);
   panels_ = std::make_unique<InfoPanelLink>(*this);
   update_check_ = std::make_unique<UpdateCheckLink>(*this, mapview::ReadMapTileSetting().url, maintenance::ReadUpdateServer());
+  settings_ = std::make_unique<SettingsLink>(*this);
   playback_->sync_views().show_values = [this](const ShownValues& values) { panels_->ShowValues(values); };
   playback_->sync_views().show_speed_text = [this](std::string_view text) {
     info_->SetModeText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
@@ -99,6 +101,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   map_ = std::make_unique<MapController>(*this);
   // The monitor's flag is the map's online mark.
   map_->SetTilesReachable([this] { return connection().connected(); });
+  settings_->on_event_kinds_changed = [this] { map_->RebuildCurrentTrack(); };
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
@@ -309,13 +312,12 @@ const std::map<int, CQuorbexDlg::CommandHandler>& CQuorbexDlg::CommandTable() {
         {kCommandClose, &CQuorbexDlg::OnClose},
         {kCommandMinimise, &CQuorbexDlg::OnMinimise},
         {kCommandSize, &CQuorbexDlg::OnSize},
-        // Still picture, join, delete, settings and CSV export are wired
-        // with the file commands and the settings dialog; until then they
-        // are accepted and do nothing.
+        // Still picture, join, delete and CSV export are wired with the
+        // file commands; until then they are accepted and do nothing.
         {CommandOf(Control::kStill), &CQuorbexDlg::Ignore},
         {CommandOf(Control::kJoin), &CQuorbexDlg::Ignore},
         {CommandOf(Control::kDelete), &CQuorbexDlg::Ignore},
-        {CommandOf(Control::kSettings), &CQuorbexDlg::Ignore},
+        {CommandOf(Control::kSettings), &CQuorbexDlg::ForwardCommand},
         {CommandOf(Control::kCsv), &CQuorbexDlg::Ignore},
     };
     // Playback, the source dialog, zoom, the display switch and the keep-aspect
@@ -347,18 +349,17 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     // steps, the popup menu, zoom clicks, docking, folder changes and a lost
     // source belong to the playback controller; the vehicle panel's close to
     // the panels; the map's to the map controller (the page's ready also to the
-    // update check).
+    // update check); the settings window's display boxes to the settings link.
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8005u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
-                            0x84B1u, 0x8515u, 0x8578u, 0x812Du, 0x812Eu, kMessageGroupRouteLoaded,
+                            0x84B1u, 0x8515u, 0x8578u, 0x812Du, 0x812Eu, 0x81F5u, kMessageGroupRouteLoaded,
                             kMessageMapEngineFailed, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
                             player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
-    // Accepted and ignored: list double click, and until their views exist the settings dialog's and the
+    // Accepted and ignored: list double click, and until their views exist the
     // file operations' messages, and the graph's clicks (they jump between
     // event points, which come with the map's event markers).
-    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x81F5u, 0x8191u,
-                            0x8192u}) {
+    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x8191u, 0x8192u}) {
       t.emplace(m, &CQuorbexDlg::IgnoreMessage);
     }
     return t;

@@ -41,6 +41,7 @@ class MapController;
 class PlaybackController;
 class RecordingAdvance;
 class RecordingOpener;
+class SettingsLink;
 class ViewModes;
 class SourceCommand;
 class UpdateCheckLink;
@@ -148,6 +149,8 @@ class CQuorbexDlg : public QDialog {
   // The info and vehicle panels' feed: SyncViews::ShowValues goes to its
   // ShowValues.
   InfoPanelLink& panels() { return *panels_; }
+  // The settings window (38011), its display switches (0x81F5) and the card format.
+  SettingsLink& settings() { return *settings_; }
   mapview::CGSensorDlg* graph() const { return graph_; }
   // The map window in the map's place, and what it is told.
   MapController& map() { return *map_; }
@@ -246,6 +249,7 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<InfoPanelLink> panels_;
   std::unique_ptr<MapController> map_;
   std::unique_ptr<UpdateCheckLink> update_check_;
+  std::unique_ptr<SettingsLink> settings_;
 };
 
 }  // namespace viewer

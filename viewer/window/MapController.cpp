@@ -205,6 +205,8 @@ void MapController::OnListChanged() {
   Reload();
 }
 
+void MapController::RebuildCurrentTrack() { wrap_->ReloadTrack(std::max(window_.filer()->current_row(), 0), false); }
+
 void MapController::Reload() { wrap_->ReloadTrack(std::max(window_.filer()->current_row(), 0), true); }
 
 void MapController::FollowPlayState() {

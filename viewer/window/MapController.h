@@ -43,6 +43,9 @@ class MapController {
   void UseFactory(MapWindowFactory factory);
   // The connection monitor's flag: whether the tile server can be reached.
   void SetTilesReachable(std::function<int()> reachable);
+  // Draws the current recording's track and event points again (the group
+  // track stays), e.g. after the event kinds shown have changed.
+  void RebuildCurrentTrack();
 
   mapview::CGoogleMapDlgWrap& wrap() { return *wrap_; }
   const mapview::GroupRoute& route() const { return route_; }
