@@ -6,8 +6,17 @@
 (function () {
   'use strict';
   var errors = 0;
-  window.addEventListener('error', function () { errors++; }, true);
-  window.addEventListener('unhandledrejection', function () { errors++; });
+  var messages = [];
+  // Only script errors: a failed image or tile raises a plain Event.
+  window.addEventListener('error', function (event) {
+    if (!(event instanceof ErrorEvent)) return;
+    errors++;
+    if (messages.length < 10) messages.push(event.message + ' (' + event.filename + ':' + event.lineno + ')');
+  });
+  window.addEventListener('unhandledrejection', function (event) {
+    errors++;
+    if (messages.length < 10) messages.push('unhandled rejection: ' + String(event.reason));
+  });
 
   function Call(method, args) {
     var request = new XMLHttpRequest();
@@ -57,4 +66,5 @@
     }
   });
   Object.defineProperty(window, '__brennovaleErrors', {get: function () { return errors; }});
+  Object.defineProperty(window, '__brennovaleErrorLog', {get: function () { return messages.join('\n'); }});
 })();

@@ -60,7 +60,7 @@ CGoogleMapDlg2::CGoogleMapDlg2(QWidget* parent, MapSink* sink, MapTileSetting ti
 
   page_ = new MapWebPage(profile_, this);
   page_->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-  page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+  page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
   page_->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
   view_ = new QWebEngineView(this);
   view_->setPage(page_);
@@ -79,8 +79,7 @@ CGoogleMapDlg2::CGoogleMapDlg2(QWidget* parent, MapSink* sink, MapTileSetting ti
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
             if (status != QWebEnginePage::NormalTerminationStatus) EngineFailed();
           });
-  connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-    page_loaded_ = ok;
+  connect(page_, &QWebEnginePage::loadFinished, this, [this](bool) {
     // The engine may reset the zoom with each document.
     view_->setZoomFactor(kZoomFactor);
   });
@@ -116,7 +115,6 @@ void CGoogleMapDlg2::EngineFailed() {
   if (failed_) return;
   failed_ = true;
   start_timer_.stop();
-  page_loaded_ = false;
   if (on_engine_failed_) on_engine_failed_();
 }
 
@@ -132,9 +130,11 @@ void CGoogleMapDlg2::UpdateData(double lat, double lng, const std::string& statu
 }
 
 bool CGoogleMapDlg2::PostWebMessage(const std::string& json) {
-  if (!page_loaded_ || failed_) return false;
+  if (failed_) return false;
   // The message reaches the page as a string literal and is parsed there as
-  // JSON: whatever it holds never runs as script.
+  // JSON: whatever it holds never runs as script. Before the page has its
+  // listener the delivery function is missing and the message is dropped,
+  // as any message to a page that listens to none.
   page_->runJavaScript(QStringLiteral("window.__brennovaleDeliver && window.__brennovaleDeliver(") +
                        QString::fromStdString(JsonString(json)) + QLatin1Char(')'));
   return true;

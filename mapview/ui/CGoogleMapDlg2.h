@@ -70,7 +70,6 @@ class CGoogleMapDlg2 : public QWidget, public MapWindow {
   QTimer start_timer_;
   std::function<void()> on_engine_failed_;
   bool failed_ = false;
-  bool page_loaded_ = false;
   bool map_built_ = false;
   int online_mark_ = -1;  // -1: not told yet
   double lat_ = 0.0;
