@@ -10,6 +10,16 @@
 
 namespace mapview {
 
+// One GPS record as the page draws it: frame number in the time field.
+inline recording::GpsSample Fix(double lat, double lng, int frame, int valid = 1) {
+  recording::GpsSample sample;
+  sample.latitude = lat;
+  sample.longitude = lng;
+  sample.time = frame;
+  sample.fix_valid = valid;
+  return sample;
+}
+
 // A map sink that answers from its fields and keeps what the page asked.
 class FakeMapSink : public MapSink {
  public:

@@ -13,15 +13,6 @@
 namespace mapview {
 namespace {
 
-recording::GpsSample Fix(double lat, double lng, int frame, int valid = 1) {
-  recording::GpsSample sample;
-  sample.latitude = lat;
-  sample.longitude = lng;
-  sample.time = frame;
-  sample.fix_valid = valid;
-  return sample;
-}
-
 TEST(GpsPointArray, SkipsInvalidFixesAndEndsWithTheElementCount) {
   const std::vector<recording::GpsSample> samples = {Fix(35.5, 139.25, 0), Fix(1, 2, 3, 0), Fix(-33.875, -70.125, 7)};
   EXPECT_EQ(HostWebViewObject::GpsPointArray(samples), "[35.5,139.25,0,-33.875,-70.125,7,6]");

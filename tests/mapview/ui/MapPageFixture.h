@@ -18,15 +18,6 @@
 
 namespace mapview {
 
-inline recording::GpsSample Fix(double lat, double lng, int frame, int valid = 1) {
-  recording::GpsSample sample;
-  sample.latitude = lat;
-  sample.longitude = lng;
-  sample.time = frame;
-  sample.fix_valid = valid;
-  return sample;
-}
-
 // A status message as the map wrapper writes it ("%f" values, all quoted).
 inline std::string StatusMessage(double lat, double lng, const std::string& status) {
   auto fixed = [](double value) {
