@@ -14,14 +14,14 @@
 #include "mapview/ui/CGoogleMapDlg2.h"
 #include "mapview/ui/MapRequestInterceptor.h"
 #include "mapview/ui/MapScheme.h"
+#include "mapview/ui/MapWebPage.h"
 #include "tools/mapdemo/DemoMapSink.h"
 
 namespace {
 
 constexpr char kDrawNow[] =
     "Object.keys(g_map._renderers).forEach(function (z) { var r = g_map._renderers[z];"
-    "if (r._redrawRequest) { L.Util.cancelAnimFrame(r._redrawRequest); r._redrawRequest = null; }"
-    "r._redraw(); });";
+    "if (r._redrawRequest) { L.Util.cancelAnimFrame(r._redrawRequest); r._redraw(); } });";
 
 struct Page {
   mapdemo::DemoMapSink sink;
@@ -29,20 +29,17 @@ struct Page {
 };
 
 Page& OneHourPage() {
-  static Page page = [] {
-    Page p;
-    p.sink.track = mapdemo::DemoTrack(36000, 0.1);
-    p.sink.frame = 18000;
-    p.window = new mapview::CGoogleMapDlg2(nullptr, &p.sink, mapview::MapTileSetting{"", "", 19});
-    p.window->interceptor()->set_offline(true);
-    p.window->resize(452, 368);
-    p.window->show();
-    return p;
-  }();
+  static Page page;
   static const bool ready = [] {
-    Page& p = page;
-    p.sink.window = p.window;
-    return QTest::qWaitFor([&p] { return p.sink.init_html > 0; }, 60000);
+    page.sink.track = mapdemo::DemoTrack(36000, 0.1);
+    page.sink.frame = 18000;
+    page.window = new mapview::CGoogleMapDlg2(nullptr, &page.sink, mapview::MapTileSetting{"", "", 19});
+    page.sink.window = page.window;
+    page.window->set_start_timeout_ms(120000);
+    page.window->interceptor()->set_offline(true);
+    page.window->resize(452, 368);
+    page.window->show();
+    return QTest::qWaitFor([] { return page.sink.init_html > 0; }, 120000);
   }();
   if (!ready) std::fprintf(stderr, "map_page_bench: the map page did not start\n");
   return page;

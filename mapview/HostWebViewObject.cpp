@@ -41,7 +41,8 @@ constexpr char kNull[] = "null";
 
 std::string HostWebViewObject::GpsPointArray(const std::vector<recording::GpsSample>& samples) {
   std::string out = "[";
-  out.reserve(samples.size() * 36 + 8);
+  // About 42 characters a fix: two shortest doubles and a frame number.
+  out.reserve(samples.size() * 48 + 16);
   std::int64_t written = 0;
   for (const recording::GpsSample& sample : samples) {
     if (sample.fix_valid == 0 || !std::isfinite(sample.latitude) || !std::isfinite(sample.longitude)) continue;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <ostream>
 
 #include "CommaLocale.h"
 #include "FakeMapSink.h"
@@ -117,6 +118,8 @@ struct BadCall {
   const char* method;
   const char* args;
 };
+
+void PrintTo(const BadCall& row, std::ostream* out) { *out << row.name; }
 
 class HostCallRefuses : public HostCall, public ::testing::WithParamInterface<BadCall> {};
 

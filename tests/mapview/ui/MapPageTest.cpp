@@ -2,6 +2,7 @@
 // the page asks of the host, what it draws (read back from the page's
 // objects and from the pixels of its canvases) and what it refuses.
 #include <csignal>
+#include <ostream>
 #include <vector>
 
 #include <QWebEngineView>
@@ -78,6 +79,8 @@ struct SplitCase {
   double step;  // degrees of latitude between the third and the fourth fix
   int pieces;
 };
+
+void PrintTo(const SplitCase& row, std::ostream* out) { *out << row.name; }
 
 class MapPageSplit : public MapPage, public ::testing::WithParamInterface<SplitCase> {};
 
@@ -190,6 +193,8 @@ struct StatusCase {
   bool follows;
 };
 
+void PrintTo(const StatusCase& row, std::ostream* out) { *out << row.name; }
+
 class MapPageStatus : public MapPage, public ::testing::WithParamInterface<StatusCase> {};
 
 TEST_P(MapPageStatus, MarkerFollowsTheFrameOnlyWhilePlaying) {
@@ -219,6 +224,8 @@ struct ClickCase {
   int valid;
   bool marker_follows;
 };
+
+void PrintTo(const ClickCase& row, std::ostream* out) { *out << row.name; }
 
 class MapPageClick : public MapPage, public ::testing::WithParamInterface<ClickCase> {};
 
@@ -376,7 +383,7 @@ TEST_F(MapPageEngine, NoMapWithinTheStartTimeReportsFailureOnce) {
 }
 
 TEST_F(MapPageEngine, CrashedPageProcessReportsFailureOnce) {
-  ASSERT_TRUE(QTest::qWaitFor([this] { return sink_.init_html > 0; }, 15000));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return sink_.init_html > 0; }, kStartWaitMs));
   const qint64 pid = window_->page()->renderProcessPid();
   ASSERT_GT(pid, 0);
   ::kill(static_cast<pid_t>(pid), SIGKILL);
