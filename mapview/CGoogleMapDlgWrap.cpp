@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "mapview/MapScript.h"
-#include "mapview/MapUrls.h"
+#include "mapview/MapPageAddress.h"
 
 namespace mapview {
 

@@ -10,7 +10,7 @@
 #include "mapview/CGoogleMapDlgWrap.h"
 #include "mapview/CJsonHolder.h"
 #include "mapview/MapScript.h"
-#include "mapview/MapUrls.h"
+#include "mapview/MapPageAddress.h"
 
 namespace mapview {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <ostream>
 
-#include <clocale>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+
+#include "CommaLocale.h"
 
 namespace recording {
 namespace {
@@ -49,25 +49,16 @@ TEST(LenientNumber, NeverReadsPastItsWidth) {
 
 TEST(LenientNumber, IgnoresTheCLocale) {
   // A locale with a decimal comma must not change how "12.5" reads.
-  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-  const std::string saved = previous ? previous : "C";
-  bool switched = false;
-  for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "ru_RU.UTF-8"}) {
-    if (std::setlocale(LC_NUMERIC, name) != nullptr && std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
-      switched = true;
-      break;
-    }
+  double by_the_c_library = 0.0;
+  double lenient = 0.0;
+  double with_exponent = 0.0;
+  {
+    testsupport::CommaLocale comma;
+    REQUIRE_COMMA_LOCALE(comma);
+    by_the_c_library = std::strtod("12.5", nullptr);
+    lenient = LenientNumber("12.5", 4);
+    with_exponent = LenientNumber("1.5e2", 5);
   }
-  if (!switched) {
-    std::setlocale(LC_NUMERIC, saved.c_str());
-    // ./dev test generates the locale and asks for it.
-    if (std::getenv("BRENNOVALE_REQUIRE_COMMA_LOCALE") != nullptr) FAIL() << "no decimal-comma locale installed";
-    GTEST_SKIP() << "no decimal-comma locale installed";
-  }
-  const double by_the_c_library = std::strtod("12.5", nullptr);
-  const double lenient = LenientNumber("12.5", 4);
-  const double with_exponent = LenientNumber("1.5e2", 5);
-  std::setlocale(LC_NUMERIC, saved.c_str());
   EXPECT_EQ(by_the_c_library, 12.0) << "the C library does read the comma locale";
   EXPECT_DOUBLE_EQ(lenient, 12.5);
   EXPECT_DOUBLE_EQ(with_exponent, 150.0);
