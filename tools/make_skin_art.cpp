@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -427,6 +428,161 @@ QImage AssistMark() {
   return mark;
 }
 
+
+// Map markers, 32 x 32 on transparency: a pin whose tip is at (16, 32),
+// with a round head carrying the kind's symbol.
+QPainterPath PinOutline() {
+  QPainterPath pin;
+  pin.moveTo(16, 31.5);
+  pin.cubicTo(13, 24, 4.5, 20, 4.5, 12);
+  pin.arcTo(QRectF(4.5, 0.5, 23, 23), 180, -180);
+  pin.cubicTo(27.5, 20, 19, 24, 16, 31.5);
+  pin.closeSubpath();
+  return pin;
+}
+
+using MarkSymbol = std::function<void(QPainter&)>;
+
+QImage Marker(const QColor& colour, const MarkSymbol& symbol) {
+  QImage image(32, 32, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient fill(QPointF(4, 0), QPointF(28, 24));
+  fill.setColorAt(0, colour.lighter(135));
+  fill.setColorAt(1, colour);
+  p.setPen(QPen(colour.darker(170), 1.2));
+  p.setBrush(fill);
+  p.drawPath(PinOutline());
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(255, 255, 255, 235));
+  p.drawEllipse(QPointF(16, 12), 8.2, 8.2);
+  symbol(p);
+  return image;
+}
+
+MarkSymbol Letters(const char* text, const QColor& ink) {
+  return [=](QPainter& p) {
+    QFont font("Noto Sans", 1);
+    font.setPixelSize(std::strlen(text) > 1 ? 9 : 12);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(ink);
+    p.drawText(QRectF(7, 3, 18, 18), Qt::AlignCenter, QString::fromUtf8(text));
+  };
+}
+
+// Impact: a jagged burst.
+void BurstSymbol(QPainter& p) {
+  QPainterPath burst;
+  for (int i = 0; i < 16; ++i) {
+    const double a = i * 3.14159265 / 8;
+    const double r = i % 2 == 0 ? 6.5 : 3.0;
+    const QPointF q(16 + r * std::cos(a), 12 + r * std::sin(a));
+    if (i == 0) burst.moveTo(q); else burst.lineTo(q);
+  }
+  burst.closeSubpath();
+  p.fillPath(burst, QColor(200, 30, 20));
+}
+
+// The user's point: a five-pointed star.
+void StarSymbol(QPainter& p) {
+  QPainterPath star;
+  for (int i = 0; i < 10; ++i) {
+    const double a = -3.14159265 / 2 + i * 3.14159265 / 5;
+    const double r = i % 2 == 0 ? 6.5 : 2.7;
+    const QPointF q(16 + r * std::cos(a), 12.5 + r * std::sin(a));
+    if (i == 0) star.moveTo(q); else star.lineTo(q);
+  }
+  star.closeSubpath();
+  p.fillPath(star, QColor(30, 80, 200));
+}
+
+// Emergency stop: a small octagon with a bar.
+void StopSymbol(QPainter& p) {
+  QPainterPath oct;
+  for (int i = 0; i < 8; ++i) {
+    const double a = 3.14159265 / 8 + i * 3.14159265 / 4;
+    const QPointF q(16 + 6.3 * std::cos(a), 12 + 6.3 * std::sin(a));
+    if (i == 0) oct.moveTo(q); else oct.lineTo(q);
+  }
+  oct.closeSubpath();
+  p.fillPath(oct, QColor(210, 40, 40));
+  p.fillRect(QRectF(12.5, 11, 7, 2), Qt::white);
+}
+
+// Speeding: a dial with its needle far over.
+void DialSymbol(QPainter& p) {
+  const QColor ink(190, 110, 0);
+  p.setPen(QPen(ink, 1.8, Qt::SolidLine, Qt::RoundCap));
+  p.setBrush(Qt::NoBrush);
+  p.drawArc(QRectF(9.5, 6, 13, 13), 0, 180 * 16);
+  p.drawLine(QPointF(16, 12.5), QPointF(21, 8));
+  p.setPen(Qt::NoPen);
+  p.setBrush(ink);
+  p.drawEllipse(QPointF(16, 12.5), 1.8, 1.8);
+  p.drawRect(QRectF(10, 15, 12, 1.6));
+}
+
+// Speed camera: a camera body with a lens.
+void CameraSymbol(QPainter& p) {
+  const QColor ink(0, 110, 110);
+  p.setPen(Qt::NoPen);
+  p.setBrush(ink);
+  p.drawRoundedRect(QRectF(9.5, 8.5, 13, 9), 1.5, 1.5);
+  p.drawRect(QRectF(12, 6.5, 4, 2));
+  p.setBrush(Qt::white);
+  p.drawEllipse(QPointF(16, 13), 2.7, 2.7);
+}
+
+// Radar: a dish sending waves.
+void RadarSymbol(QPainter& p) {
+  const QColor ink(30, 130, 50);
+  p.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap));
+  p.setBrush(Qt::NoBrush);
+  for (double r : {3.0, 5.5}) p.drawArc(QRectF(12 - r, 14 - r, 2 * r, 2 * r), 0, 90 * 16);
+  p.setPen(Qt::NoPen);
+  p.setBrush(ink);
+  p.drawEllipse(QPointF(12, 14), 2.2, 2.2);
+  p.drawRect(QRectF(11, 14, 2, 4.5));
+}
+
+// The shadow of every marker, 49 x 32: the pin laid over to the right and
+// softened, its foot at (16, 32) like the pin's tip.
+QImage MarkerShadow() {
+  QImage sharp(49, 32, QImage::Format_ARGB32);
+  sharp.fill(Qt::transparent);
+  {
+    QPainter p(&sharp);
+    p.setRenderHint(QPainter::Antialiasing);
+    QTransform lay;
+    lay.translate(16, 31.5);
+    lay.shear(-1.0, 0);
+    lay.scale(1.0, 0.55);
+    lay.translate(-16, -31.5);
+    p.setTransform(lay);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 110));
+    p.drawPath(PinOutline());
+  }
+  // Soften by averaging each pixel's neighbourhood (a 5 x 5 box).
+  QImage soft(49, 32, QImage::Format_ARGB32);
+  soft.fill(Qt::transparent);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 49; ++x) {
+      int sum = 0;
+      for (int dy = -2; dy <= 2; ++dy) {
+        for (int dx = -2; dx <= 2; ++dx) {
+          const int sx = x + dx;
+          const int sy = y + dy;
+          if (sx >= 0 && sy >= 0 && sx < 49 && sy < 32) sum += qAlpha(sharp.pixel(sx, sy));
+        }
+      }
+      soft.setPixel(x, y, qRgba(0, 0, 0, sum / 25));
+    }
+  }
+  return soft;
+}
 }  // namespace
 
 // Info panel art: a rounded badge in a colour with a short label, on the key.
@@ -569,6 +725,18 @@ int main(int argc, char** argv) {
       {772, PlaceholderBox(58, 20, QColor(0, 255, 0))},
       {773, PlaceholderBox(58, 20, QColor(255, 0, 0))},
       {774, PlaceholderBox(58, 20, QColor(128, 128, 255))},
+      // Map markers and their shadow.
+      {183, Marker(QColor(230, 70, 50), BurstSymbol)},             // impact
+      {185, Marker(QColor(60, 120, 230), StarSymbol)},             // user point
+      {182, Marker(QColor(200, 30, 30), StopSymbol)},              // emergency stop
+      {216, Marker(QColor(130, 80, 180), Letters("P", QColor(110, 60, 160)))},  // parking monitoring
+      {221, Marker(QColor(240, 160, 20), DialSymbol)},             // speeding
+      {329, Marker(QColor(20, 160, 160), CameraSymbol)},           // speed camera
+      {330, Marker(QColor(50, 170, 70), RadarSymbol)},             // radar
+      {184, Marker(QColor(90, 90, 100), Letters("DH", QColor(50, 50, 60)))},
+      {180, Marker(QColor(200, 90, 150), Letters("DA", QColor(160, 50, 110)))},
+      {181, Marker(QColor(120, 150, 40), Letters("DB", QColor(80, 110, 20)))},
+      {186, MarkerShadow()},
   };
   for (const Image& i : images) {
     const std::string path = dir + "/" + std::to_string(i.number) + ".png";
