@@ -547,6 +547,13 @@ void RadarSymbol(QPainter& p) {
   p.drawRect(QRectF(11, 14, 2, 4.5));
 }
 
+// The position marker: a dark pin with a white dot, its tip on the point.
+void DotSymbol(QPainter& p) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(20, 40, 90));
+  p.drawEllipse(QPointF(16, 12), 3.5, 3.5);
+}
+
 // The shadow of every marker, 49 x 32: the pin laid over to the right and
 // softened, its foot at (16, 32) like the pin's tip.
 QImage MarkerShadow() {
@@ -737,6 +744,7 @@ int main(int argc, char** argv) {
       {180, Marker(QColor(200, 90, 150), Letters("DA", QColor(160, 50, 110)))},
       {181, Marker(QColor(120, 150, 40), Letters("DB", QColor(80, 110, 20)))},
       {186, MarkerShadow()},
+      {187, Marker(QColor(30, 60, 130), DotSymbol)},             // the position
   };
   for (const Image& i : images) {
     const std::string path = dir + "/" + std::to_string(i.number) + ".png";
