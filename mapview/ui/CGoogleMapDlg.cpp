@@ -1,0 +1,201 @@
+#include "mapview/ui/CGoogleMapDlg.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygonF>
+#include <QWheelEvent>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "viewer/skin/CResourceImage.h"
+
+namespace mapview {
+namespace {
+
+constexpr int kRoundMs = 1000;
+// The markers stand above their point: room above the content for them.
+constexpr double kPadSide = 24.0;
+constexpr double kPadTop = 40.0;
+constexpr double kPadBottom = 16.0;
+// A track shorter than this (about 200 m) is shown at this span.
+constexpr double kMinSpanDegrees = 0.002;
+constexpr double kDragStart = 4.0;  // pixels before a press becomes a drag
+constexpr double kZoomStep = 1.25;  // per wheel notch
+
+// Kinds 0-4 (impact by axis) share one picture.
+constexpr std::array<int, 14> kIconImages = {183, 183, 183, 183, 183, 185, 182, 216, 221, 329, 330, 184, 180, 181};
+
+// Pictures are 32 x 32 with the tip at (16, 32); the shadow is 49 x 32 with
+// its foot at the same point.
+constexpr QPointF kAnchor(16.0, 32.0);
+constexpr QSizeF kIconSize(32.0, 32.0);
+
+QColor ColourOf(TrackModel::LineKind kind) {
+  switch (kind) {
+    case TrackModel::LineKind::kPlayed: return QColor(0x00, 0x00, 0xFF);
+    case TrackModel::LineKind::kUnplayed: return QColor(0xFF, 0x00, 0x00, static_cast<int>(0.9 * 255 + 0.5));
+    case TrackModel::LineKind::kGroup: break;
+  }
+  return QColor(0xFF, 0x00, 0x00, static_cast<int>(0.5 * 255 + 0.5));
+}
+
+}  // namespace
+
+CGoogleMapDlg::CGoogleMapDlg(QWidget* parent, MapSink* sink) : QWidget(parent), page_(sink) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  round_.setInterval(kRoundMs);
+  connect(&round_, &QTimer::timeout, this, [this] { RunRound(); });
+  round_.start();
+  // The first round reports page-ready, as the page does once its map exists.
+  QTimer::singleShot(0, this, [this] { RunRound(); });
+}
+
+int CGoogleMapDlg::IconImage(int icolor) {
+  return icolor >= 0 && icolor < static_cast<int>(kIconImages.size()) ? kIconImages[static_cast<std::size_t>(icolor)]
+                                                                      : kIconImages[2];
+}
+
+void CGoogleMapDlg::ExecScript(const std::string& statement) {
+  if (!page_.Execute(statement)) return;
+  Refit();
+  update();
+}
+
+void CGoogleMapDlg::UpdateData(double lat, double lng, const std::string& status_text) {
+  page_.UpdateData(lat, lng, status_text);
+}
+
+void CGoogleMapDlg::RunRound() {
+  page_.Round();
+  if (!bounds_) Refit();  // a marker without a track
+  update();
+}
+
+std::optional<CGoogleMapDlg::Bounds> CGoogleMapDlg::ContentBounds() const {
+  std::optional<Bounds> box;
+  const auto add = [&box](double lat, double lng) {
+    if (!box) {
+      box = Bounds{lat, lat, lng, lng};
+      return;
+    }
+    box->south = std::min(box->south, lat);
+    box->north = std::max(box->north, lat);
+    box->west = std::min(box->west, lng);
+    box->east = std::max(box->east, lng);
+  };
+  const TrackModel& model = page_.model();
+  for (const GpsPoint& p : model.group_points()) add(p.lat, p.lng);
+  for (const GpsPoint& p : model.grid_points()) add(p.lat, p.lng);
+  for (const CrashPoint& c : model.crash_points()) add(c.lat, c.lng);
+  if (!box && model.marker()) add(model.marker()->lat, model.marker()->lng);
+  return box;
+}
+
+void CGoogleMapDlg::Refit() {
+  const std::optional<Bounds> box = ContentBounds();
+  if (box != bounds_) {
+    zoom_ = 1.0;
+    pan_ = {};
+  }
+  bounds_ = box;
+  if (!box) return;
+  centre_lat_ = (box->south + box->north) / 2.0;
+  centre_lng_ = (box->west + box->east) / 2.0;
+  x_scale_ = std::max(std::cos(centre_lat_ * std::numbers::pi / 180.0), 0.01);
+  const double span_lat = std::max(box->north - box->south, kMinSpanDegrees);
+  const double span_x = std::max((box->east - box->west) * x_scale_, kMinSpanDegrees);
+  const double w = std::max(width() - 2.0 * kPadSide, 1.0);
+  const double h = std::max(height() - kPadTop - kPadBottom, 1.0);
+  pixels_ = std::min(w / span_x, h / span_lat);
+}
+
+QPointF CGoogleMapDlg::ViewCentre() const {
+  return {kPadSide + (width() - 2.0 * kPadSide) / 2.0, kPadTop + (height() - kPadTop - kPadBottom) / 2.0};
+}
+
+QPointF CGoogleMapDlg::ToWidget(double lat, double lng) const {
+  const QPointF offset((lng - centre_lng_) * x_scale_ * pixels_, -(lat - centre_lat_) * pixels_);
+  return ViewCentre() + pan_ + offset * zoom_;
+}
+
+void CGoogleMapDlg::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), QColor::fromRgb(kBackground));
+  p.setRenderHint(QPainter::Antialiasing);
+  const TrackModel& model = page_.model();
+
+  // Group track under the current recording's, as the page's z-indices have it.
+  for (const TrackModel::Line& line : model.Lines()) {
+    const std::vector<GpsPoint>& points =
+        line.kind == TrackModel::LineKind::kGroup ? model.group_points() : model.grid_points();
+    // A one-point line shows nothing, as a one-point polyline on the page.
+    if (line.end <= line.start || line.end >= points.size()) continue;
+    QPolygonF polyline;
+    polyline.reserve(static_cast<qsizetype>(line.end - line.start + 1));
+    for (std::size_t i = line.start; i <= line.end; ++i) polyline << ToWidget(points[i].lat, points[i].lng);
+    p.setPen(QPen(ColourOf(line.kind), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(polyline);
+  }
+
+  const QImage& shadow = viewer::CResourceImage::Get(kShadowImage);
+  for (const CrashPoint& c : model.crash_points()) p.drawImage(ToWidget(c.lat, c.lng) - kAnchor, shadow);
+  for (const CrashPoint& c : model.crash_points()) {
+    p.drawImage(ToWidget(c.lat, c.lng) - kAnchor, viewer::CResourceImage::Get(IconImage(c.icolor)));
+  }
+  if (model.marker()) {
+    p.drawImage(ToWidget(model.marker()->lat, model.marker()->lng) - kAnchor,
+                viewer::CResourceImage::Get(kPositionImage));
+  }
+}
+
+void CGoogleMapDlg::resizeEvent(QResizeEvent*) { Refit(); }
+
+void CGoogleMapDlg::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  press_ = event->position();
+  dragging_ = false;
+}
+
+void CGoogleMapDlg::mouseMoveEvent(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton)) return;
+  const QPointF delta = event->position() - press_;
+  if (!dragging_ && std::hypot(delta.x(), delta.y()) < kDragStart) return;
+  dragging_ = true;
+  pan_ += delta;
+  press_ = event->position();
+  update();
+}
+
+void CGoogleMapDlg::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || dragging_) {
+    dragging_ = false;
+    return;
+  }
+  // The topmost marker under the pointer: the last drawn.
+  const std::vector<CrashPoint>& points = page_.model().crash_points();
+  for (std::size_t k = points.size(); k-- > 0;) {
+    const QRectF icon(ToWidget(points[k].lat, points[k].lng) - kAnchor, kIconSize);
+    if (icon.contains(event->position())) {
+      page_.ClickCrashPoint(k);
+      update();
+      return;
+    }
+  }
+}
+
+void CGoogleMapDlg::wheelEvent(QWheelEvent* event) {
+  const double notches = event->angleDelta().y() / 120.0;
+  if (notches == 0.0) return;
+  const double factor = std::pow(kZoomStep, notches);
+  const double zoom = std::clamp(zoom_ * factor, 0.05, 4096.0);
+  // Keep the point under the pointer where it is.
+  const QPointF centre = ViewCentre();
+  const QPointF at = event->position();
+  pan_ = at - centre - (at - centre - pan_) * (zoom / zoom_);
+  zoom_ = zoom;
+  update();
+}
+
+}  // namespace mapview
