@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <charconv>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +43,19 @@ class FakeMapSink : public mapview::MapSink {
     sample.time = frame;
     sample.fix_valid = valid;
     return sample;
+  }
+
+  // The host's statement for one event marker, numbers as "%d" and "%f"
+  // write them in the C locale.
+  static std::string AddCrashPos(int icolor, double lat, double lng, int ipos, int valid = 1) {
+    const auto fixed = [](double v) {
+      std::array<char, 64> digits{};
+      const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), v, std::chars_format::fixed, 6).ptr;
+      return std::string(digits.data(), end);
+    };
+    return "cplist.AddCrashPos(" + std::to_string(icolor) + ",0.500000,-0.250000,0.100000,1,2," +
+           std::to_string(ipos) + "," + fixed(lat) + "," + fixed(lng) + "," + std::to_string(valid) +
+           ",40.000000,90.000000)";
   }
 
   int connected = 1;

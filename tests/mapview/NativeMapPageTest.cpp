@@ -115,9 +115,7 @@ TEST_P(NativeMapPageClickTest, AClickTellsTheHostAndMovesTheMarkerByFixValidity)
   sink_.frame = 1;
   Reload();
   page_.Round();
-  const std::string add = "cplist.AddCrashPos(2,0.100000,0.200000,0.300000,1,2,345," +
-                          std::to_string(GetParam().lat) + "," + std::to_string(GetParam().lng) + "," +
-                          std::to_string(GetParam().valid) + ",40.000000,90.000000)";
+  const std::string add = FakeMapSink::AddCrashPos(2, GetParam().lat, GetParam().lng, 345, GetParam().valid);
   ASSERT_TRUE(page_.Execute(add)) << add;
   sink_.frame = 4;  // the host's seek has landed
   page_.ClickCrashPoint(0);

@@ -20,10 +20,8 @@ namespace {
 constexpr int kWidth = 452;
 constexpr int kHeight = 368;
 
-std::string AddCrashPos(int icolor, double lat, double lng, int ipos, int valid = 1) {
-  return "cplist.AddCrashPos(" + std::to_string(icolor) + ",0.500000,-0.250000,0.100000,0,1," +
-         std::to_string(ipos) + "," + std::to_string(lat) + "," + std::to_string(lng) + "," + std::to_string(valid) +
-         ",30.000000,0.000000)";
+std::string AddCrashPos(int icolor, double lat, double lng, int ipos) {
+  return FakeMapSink::AddCrashPos(icolor, lat, lng, ipos);
 }
 
 struct Map {
@@ -240,7 +238,7 @@ TEST_P(CGoogleMapDlgClickTest, AClickOnAnEventMarkerTellsTheHostItsPosition) {
   Click(map.dlg, map.At(g[5], {0, -16}));
   ASSERT_EQ(map.sink.clicks.size(), 1u);
   EXPECT_EQ(map.sink.clicks[0].ipos, 555);
-  EXPECT_EQ(map.sink.clicks[0].igrid, 1);
+  EXPECT_EQ(map.sink.clicks[0].igrid, 2);
   EXPECT_NEAR(map.sink.clicks[0].lat, g[5].latitude, 1e-6);
   EXPECT_NEAR(map.sink.clicks[0].lng, g[5].longitude, 1e-6);
   // The fix is valid wherever it lies: the marker moves to the new frame.
