@@ -23,6 +23,7 @@ constexpr double kPadBottom = 16.0;
 constexpr double kMinSpanDegrees = 0.002;
 constexpr double kDragStart = 4.0;  // pixels before a press becomes a drag
 constexpr double kZoomStep = 1.25;  // per wheel notch
+constexpr double kMinPixelStep = 1.0;
 
 // Kinds 0-4 (impact by axis) share one picture.
 constexpr std::array<int, 14> kIconImages = {183, 183, 183, 183, 183, 185, 182, 216, 221, 329, 330, 184, 180, 181};
@@ -132,9 +133,14 @@ void CGoogleMapDlg::paintEvent(QPaintEvent*) {
         line.kind == TrackModel::LineKind::kGroup ? model.group_points() : model.grid_points();
     // A one-point line shows nothing, as a one-point polyline on the page.
     if (line.end <= line.start || line.end >= points.size()) continue;
+    // Points closer than a pixel to the last one kept add nothing but time
+    // (an hour's track fitted into the window is thousands per pixel).
     QPolygonF polyline;
-    polyline.reserve(static_cast<qsizetype>(line.end - line.start + 1));
-    for (std::size_t i = line.start; i <= line.end; ++i) polyline << ToWidget(points[i].lat, points[i].lng);
+    polyline << ToWidget(points[line.start].lat, points[line.start].lng);
+    for (std::size_t i = line.start + 1; i <= line.end; ++i) {
+      const QPointF at = ToWidget(points[i].lat, points[i].lng);
+      if (i == line.end || (at - polyline.back()).manhattanLength() >= kMinPixelStep) polyline << at;
+    }
     p.setPen(QPen(ColourOf(line.kind), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPolyline(polyline);
   }
