@@ -52,7 +52,10 @@ bool NativeMapPage::Connect() {
   return true;
 }
 
-void NativeMapPage::MoveMarker() { model_.MoveMarker(sink_->GetRelJpgNum()); }
+void NativeMapPage::MoveMarker() {
+  model_.MoveMarker(sink_->GetRelJpgNum());
+  ++marker_moves_;
+}
 
 void NativeMapPage::Round() {
   model_.SetHostPosition(lat_, lng_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,8 @@ class NativeMapPage {
   void ClickCrashPoint(std::size_t index);
 
   const TrackModel& model() const { return model_; }
+  // How often the marker was placed: a window repaints when this changes.
+  std::uint64_t marker_moves() const { return marker_moves_; }
 
  private:
   // The page's ConnectTest: page-ready is reported once per connection.
@@ -43,6 +46,7 @@ class NativeMapPage {
   std::string status_ = "ready";
   bool page_ready_ = false;
   bool started_ = false;  // the round for a host without a position has run
+  std::uint64_t marker_moves_ = 0;
 };
 
 }  // namespace mapview

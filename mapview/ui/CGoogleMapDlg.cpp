@@ -61,6 +61,7 @@ int CGoogleMapDlg::IconImage(int icolor) {
 void CGoogleMapDlg::ExecScript(const std::string& statement) {
   if (!page_.Execute(statement)) return;
   Refit();
+  KeepMarkerInView();
   update();
 }
 
@@ -69,9 +70,22 @@ void CGoogleMapDlg::UpdateData(double lat, double lng, const std::string& status
 }
 
 void CGoogleMapDlg::RunRound() {
+  const std::uint64_t moves = page_.marker_moves();
   page_.Round();
-  if (!bounds_) Refit();  // a marker without a track
+  if (page_.marker_moves() == moves) return;  // paused: nothing to draw again
+  if (!bounds_) Refit();                      // a marker without a track
+  KeepMarkerInView();
   update();
+}
+
+void CGoogleMapDlg::KeepMarkerInView() {
+  // The fitted view holds the whole track; only zoomed in can the marker run
+  // out of the window. Then the view follows it as the page pans to it, but
+  // only when it leaves, so that the picture does not jump every second.
+  const auto& marker = page_.model().marker();
+  if (!marker || zoom_ <= 1.0) return;
+  const QPointF at = ToWidget(marker->lat, marker->lng);
+  if (!QRectF(rect()).contains(at)) pan_ += ViewCentre() - at;
 }
 
 std::optional<CGoogleMapDlg::Bounds> CGoogleMapDlg::ContentBounds() const {
@@ -185,6 +199,7 @@ void CGoogleMapDlg::mouseReleaseEvent(QMouseEvent* event) {
     const QRectF icon(ToWidget(points[k].lat, points[k].lng) - kAnchor, kIconSize);
     if (icon.contains(event->position())) {
       page_.ClickCrashPoint(k);
+      KeepMarkerInView();
       update();
       return;
     }

@@ -18,7 +18,8 @@ namespace mapview {
 // the current recording, the position marker and the event markers - on a
 // plain background, in a view fitted to the tracks (equirectangular, the
 // longitude scaled by the cosine of the latitude). The wheel zooms, a drag
-// pans; a click on an event marker goes to the host. It reports page-ready
+// pans, and zoomed in the view follows the marker when it leaves the window;
+// a click on an event marker goes to the host. It reports page-ready
 // itself right after it is created. UI thread only.
 class CGoogleMapDlg : public QWidget, public MapWindow {
  public:
@@ -66,6 +67,8 @@ class CGoogleMapDlg : public QWidget, public MapWindow {
   // Fits the view to the content; a user's zoom and pan are kept while the
   // content's box stays the same.
   void Refit();
+  // Zoomed in, pans the marker into the middle when it is outside the window.
+  void KeepMarkerInView();
   // Where the content's centre is drawn before the user's pan.
   QPointF ViewCentre() const;
 

@@ -286,6 +286,32 @@ TEST(CGoogleMapDlg, TheWheelZoomsAroundThePointer) {
   EXPECT_NEAR(map.dlg.ToWidget(g[5].latitude, g[5].longitude).x() - pointer.x(), span * 1.25, 0.01);
 }
 
+TEST(CGoogleMapDlg, ZoomedInTheViewFollowsTheMarkerOutOfTheWindow) {
+  Map map;
+  map.sink.grid = East(35.5, 139.25, std::vector<double>(20, 0.001));
+  map.sink.frame = 1;  // index 0
+  map.Reload();
+  const auto& g = *map.sink.grid;
+  const QPointF first = map.dlg.ToWidget(g[0].latitude, g[0].longitude);
+  for (int notch = 0; notch < 4; ++notch) {  // 2.4 x, about the first fix
+    QWheelEvent wheel(first, map.dlg.mapToGlobal(first), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&map.dlg, &wheel);
+  }
+  ASSERT_FALSE(map.dlg.rect().contains(map.At(g[15])));
+  map.sink.frame = 16;  // index 15
+  map.dlg.UpdateData(35.5, 139.25, "");
+  map.dlg.RunRound();
+  const QPoint dot = FindPositionDot(map.Grab());
+  EXPECT_TRUE(map.dlg.rect().contains(dot));
+  EXPECT_LE((dot - map.At(g[15], {0, -20})).manhattanLength(), 3);
+  // Within the window it stays where it is drawn: no jump on every round.
+  map.sink.frame = 17;  // index 16, a fix further
+  const QPoint next = map.At(g[16]);
+  map.dlg.RunRound();
+  EXPECT_EQ(map.At(g[16]), next);
+}
+
 TEST(CGoogleMapDlg, GarbageStatementsLeaveThePictureAsItWas) {
   Map map;
   map.sink.group = East(35.5, 139.25, std::vector<double>(6, 0.001));
