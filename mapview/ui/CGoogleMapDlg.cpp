@@ -9,6 +9,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "mapview/MapScaleBar.h"
 #include "viewer/skin/CResourceImage.h"
 
 namespace mapview {
@@ -24,6 +25,7 @@ constexpr double kMinSpanDegrees = 0.002;
 constexpr double kDragStart = 4.0;  // pixels before a press becomes a drag
 constexpr double kZoomStep = 1.25;  // per wheel notch
 constexpr double kMinPixelStep = 1.0;
+constexpr double kScaleRoom = 100.0;  // the scale bar's longest, in pixels
 
 // Kinds 0-4 (impact by axis) share one picture.
 constexpr std::array<int, 14> kIconImages = {183, 183, 183, 183, 183, 185, 182, 216, 221, 329, 330, 184, 180, 181};
@@ -168,7 +170,28 @@ void CGoogleMapDlg::paintEvent(QPaintEvent*) {
     p.drawImage(ToWidget(model.marker()->lat, model.marker()->lng) - kAnchor,
                 viewer::CResourceImage::Get(kPositionImage));
   }
+  if (bounds_) DrawScaleBar(p);
 }
+
+void CGoogleMapDlg::DrawScaleBar(QPainter& p) const {
+  const MapScaleBar bar = MapScaleBar::Choose(MetresPerPixel(), kScaleRoom);
+  if (bar.metres <= 0.0) return;
+  const QColor ink = QColor::fromRgb(kScaleInk);
+  const int left = kScaleLeft;
+  const int right = left + static_cast<int>(std::lround(bar.pixels));
+  const int base = height() - kScaleBottom;
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.fillRect(QRect(left, base - 1, right - left, 2), ink);
+  p.fillRect(QRect(left, base - 6, 2, 6), ink);
+  p.fillRect(QRect(right - 2, base - 6, 2, 6), ink);
+  QFont font = p.font();
+  font.setPixelSize(10);
+  p.setFont(font);
+  p.setPen(ink);
+  p.drawText(QRect(left + 4, base - 18, 100, 12), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(bar.text));
+}
+
+double CGoogleMapDlg::MetresPerPixel() const { return MapScaleBar::kMetresPerDegree / (pixels_ * zoom_); }
 
 void CGoogleMapDlg::resizeEvent(QResizeEvent*) { Refit(); }
 

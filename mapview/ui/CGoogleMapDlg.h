@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainter>
 #include <QPointF>
 #include <QRectF>
 #include <QTimer>
@@ -16,7 +17,7 @@ namespace mapview {
 // The map window for when the browser engine cannot run: it draws what the
 // map page would draw - the group track, the played and unplayed track of
 // the current recording, the position marker and the event markers - on a
-// plain background, in a view fitted to the tracks (equirectangular, the
+// plain background with a scale bar, in a view fitted to the tracks (equirectangular, the
 // longitude scaled by the cosine of the latitude). The wheel zooms, a drag
 // pans, and zoomed in the view follows the marker when it leaves the window;
 // a click on an event marker goes to the host. It reports page-ready
@@ -26,6 +27,10 @@ class CGoogleMapDlg : public QWidget, public MapWindow {
   static constexpr QRgb kBackground = 0xFFE9E5DC;
   static constexpr int kPositionImage = 187;
   static constexpr int kShadowImage = 186;
+  // The scale bar: its colour, and where its left end and its base line are.
+  static constexpr QRgb kScaleInk = 0xFF3C3C3C;
+  static constexpr int kScaleLeft = 8;
+  static constexpr int kScaleBottom = 6;
 
   CGoogleMapDlg(QWidget* parent, MapSink* sink);
 
@@ -45,6 +50,8 @@ class CGoogleMapDlg : public QWidget, public MapWindow {
   const NativeMapPage& page() const { return page_; }
   // Where a position is drawn in the window now.
   QPointF ToWidget(double lat, double lng) const;
+  // At the view's centre, as the scale bar shows it.
+  double MetresPerPixel() const;
   // The picture of an event marker kind (0-13).
   static int IconImage(int icolor);
 
@@ -67,6 +74,7 @@ class CGoogleMapDlg : public QWidget, public MapWindow {
   // Fits the view to the content; a user's zoom and pan are kept while the
   // content's box stays the same.
   void Refit();
+  void DrawScaleBar(QPainter& p) const;
   // Zoomed in, pans the marker into the middle when it is outside the window.
   void KeepMarkerInView();
   // Where the content's centre is drawn before the user's pan.

@@ -7,11 +7,14 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
+#include <cmath>
 #include <cstdlib>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "FakeMapSink.h"
+#include "mapview/MapScaleBar.h"
 #include "viewer/skin/CResourceImage.h"
 
 namespace mapview {
@@ -310,6 +313,32 @@ TEST(CGoogleMapDlg, ZoomedInTheViewFollowsTheMarkerOutOfTheWindow) {
   const QPoint next = map.At(g[16]);
   map.dlg.RunRound();
   EXPECT_EQ(map.At(g[16]), next);
+}
+
+TEST(CGoogleMapDlg, TheScaleBarIsAsLongAsItsDistance) {
+  Map map;
+  map.sink.grid = East(-33.9, -70.6, std::vector<double>(10, 0.0005));
+  map.Reload();
+  for (int zoom = 0; zoom < 2; ++zoom) {
+    const QImage image = map.Grab();
+    // The bar's base line, from its left end.
+    const int y = kHeight - CGoogleMapDlg::kScaleBottom;
+    int x = CGoogleMapDlg::kScaleLeft;
+    while (x < kWidth && image.pixel(x, y) == CGoogleMapDlg::kScaleInk) ++x;
+    const double drawn = x - CGoogleMapDlg::kScaleLeft;
+    ASSERT_GT(drawn, 40.0);
+    // Measured on the map: 10 fixes 0.0005 deg of longitude apart at 33.9 deg south.
+    const auto& g = *map.sink.grid;
+    const double track_pixels = map.dlg.ToWidget(g[9].latitude, g[9].longitude).x() -
+                                map.dlg.ToWidget(g[0].latitude, g[0].longitude).x();
+    const double track_metres = 9 * 0.0005 * MapScaleBar::kMetresPerDegree * std::cos(-33.9 * std::numbers::pi / 180.0);
+    const double metres = MapScaleBar::Choose(track_metres / track_pixels, 100.0).metres;
+    EXPECT_NEAR(drawn, metres * track_pixels / track_metres, 1.5) << metres;
+    const QPointF at = map.dlg.ToWidget(g[4].latitude, g[4].longitude);
+    QWheelEvent wheel(at, map.dlg.mapToGlobal(at), QPoint(), QPoint(0, 360), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&map.dlg, &wheel);
+  }
 }
 
 TEST(CGoogleMapDlg, GarbageStatementsLeaveThePictureAsItWas) {
