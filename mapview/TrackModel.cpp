@@ -30,6 +30,7 @@ void TrackModel::CreateLine(const std::vector<recording::GpsSample>& samples) {
   last_frame_ = -1;
   group_points_ = ValidGpsPoints(samples);
   group_pieces_ = Pieces(group_points_);
+  ++group_version_;
 }
 
 void TrackModel::CreateGridLine(const std::optional<std::vector<recording::GpsSample>>& samples) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -84,6 +85,8 @@ class TrackModel {
   const std::vector<CrashPoint>& crash_points() const { return crash_points_; }
   // nullopt until the marker was first placed.
   const std::optional<LatLng>& marker() const { return marker_; }
+  // Counts the group track's rebuilds (a window redraws it when this changes).
+  std::uint64_t group_version() const { return group_version_; }
   // -1 since the track was rebuilt, else the frame GetIndex saw last.
   int last_frame() const { return last_frame_; }
 
@@ -97,6 +100,7 @@ class TrackModel {
   std::optional<LatLng> marker_;
   LatLng host_;
   int last_frame_ = -1;
+  std::uint64_t group_version_ = 0;
 };
 
 }  // namespace mapview

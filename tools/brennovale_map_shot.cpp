@@ -1,16 +1,15 @@
-// Draws the native map window on a made-up drive and saves its picture:
-// two recordings with a gap between them (a tunnel), the second one playing
-// half-way, and a few event markers. Usage: brennovale-map-shot OUT.png
+// Draws the native map window on the sample card's drive and saves its
+// picture: two recordings with a gap between them (a tunnel), the second one
+// playing half-way, and a few event markers. Usage: brennovale-map-shot OUT.png
 #include <QApplication>
 #include <QImage>
 #include <array>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <string>
 
 #include "mapview/MapSink.h"
+#include "tools/samplecard/DriveModel.h"
 #include "mapview/ui/CGoogleMapDlg.h"
 
 namespace {
@@ -18,25 +17,19 @@ namespace {
 class DriveSink : public mapview::MapSink {
  public:
   DriveSink() {
-    // A bending road south of the equator and west of nothing in particular:
-    // one fix a second at about 50 km/h.
-    double lat = -33.870;
-    double lng = 151.195;
-    double heading = 0.3;
-    for (int i = 0; i < 240; ++i) {
-      if (i == 120) {  // the tunnel: no fixes for 25 s
-        lat += 25 * 0.00012 * std::cos(heading);
-        lng += 25 * 0.00012 * std::sin(heading) / std::cos(lat * std::numbers::pi / 180.0);
-      }
-      heading += 0.012 * std::sin(i / 25.0);
-      lat += 0.00012 * std::cos(heading);
-      lng += 0.00012 * std::sin(heading) / std::cos(lat * std::numbers::pi / 180.0);
+    // The sample card's drive, one fix a second; the car goes through a
+    // tunnel between the recordings (no fixes for 40 s).
+    samplecard::DriveModel drive(7);
+    for (int t = 0; t < 400; ++t) {
+      const samplecard::DriveModel::State state = drive.At(t, false);
+      if (t >= 180 && t < 220) continue;
       recording::GpsSample s;
-      s.latitude = lat;
-      s.longitude = lng;
+      s.latitude = state.latitude;
+      s.longitude = state.longitude;
+      s.speed = state.speed_kmh;
       s.fix_valid = 1;
-      s.time = (i % 120) * 15;  // frames of its own recording, 15 a second
-      (i < 120 ? first_ : second_).push_back(s);
+      s.time = (t < 180 ? t : t - 220) * 15;  // frames of its own recording, 15 a second
+      (t < 180 ? first_ : second_).push_back(s);
     }
   }
 
@@ -49,7 +42,7 @@ class DriveSink : public mapview::MapSink {
     return all;
   }
   std::optional<std::vector<recording::GpsSample>> GetGridData() override { return second_; }
-  int GetRelJpgNum() override { return 60 * 15; }
+  int GetRelJpgNum() override { return 90 * 15; }
   void OnClickCrashPoint(int, int, int, int, double, double, double, double) override {}
   bool SetSend() override { return false; }
 
@@ -88,10 +81,10 @@ int main(int argc, char** argv) {
   map.ExecScript("orbitgrplist.CreateLine()");
   map.ExecScript("orbitgrplist.CreateGridLine(0)");
   map.ExecScript("cplist.ClearCrashPos()");
-  map.ExecScript(Event(5, sink.first()[40], 40 * 15));
-  map.ExecScript(Event(2, sink.second()[25], 25 * 15));
-  map.ExecScript(Event(8, sink.second()[95], 95 * 15));
-  map.ExecScript(Event(9, sink.second()[110], 110 * 15));
+  map.ExecScript(Event(5, sink.first()[60], 60 * 15));
+  map.ExecScript(Event(2, sink.second()[40], 40 * 15));
+  map.ExecScript(Event(8, sink.second()[125], 125 * 15));
+  map.ExecScript(Event(9, sink.second()[170], 170 * 15));
   QImage image(map.size(), QImage::Format_RGB32);
   map.render(&image);
   if (!image.save(QString::fromLocal8Bit(argv[1]), "PNG")) {

@@ -87,7 +87,9 @@ void CGoogleMapDlg::KeepMarkerInView() {
   const auto& marker = page_.model().marker();
   if (!marker || zoom_ <= 1.0) return;
   const QPointF at = ToWidget(marker->lat, marker->lng);
-  if (!QRectF(rect()).contains(at)) pan_ += ViewCentre() - at;
+  if (QRectF(rect()).contains(at)) return;
+  pan_ += ViewCentre() - at;
+  group_layer_stale_ = true;
 }
 
 std::optional<CGoogleMapDlg::Bounds> CGoogleMapDlg::ContentBounds() const {
@@ -112,6 +114,7 @@ std::optional<CGoogleMapDlg::Bounds> CGoogleMapDlg::ContentBounds() const {
 
 void CGoogleMapDlg::Refit() {
   const std::optional<Bounds> box = ContentBounds();
+  const std::optional<Bounds> old_bounds = bounds_;
   if (box != bounds_) {
     zoom_ = 1.0;
     pan_ = {};
@@ -121,11 +124,13 @@ void CGoogleMapDlg::Refit() {
   centre_lat_ = (box->south + box->north) / 2.0;
   centre_lng_ = (box->west + box->east) / 2.0;
   x_scale_ = std::max(std::cos(centre_lat_ * std::numbers::pi / 180.0), 0.01);
+  const double old_pixels = pixels_;
   const double span_lat = std::max(box->north - box->south, kMinSpanDegrees);
   const double span_x = std::max((box->east - box->west) * x_scale_, kMinSpanDegrees);
   const double w = std::max(width() - 2.0 * kPadSide, 1.0);
   const double h = std::max(height() - kPadTop - kPadBottom, 1.0);
   pixels_ = std::min(w / span_x, h / span_lat);
+  if (box != old_bounds || pixels_ != old_pixels) group_layer_stale_ = true;
 }
 
 QPointF CGoogleMapDlg::ViewCentre() const {
@@ -137,16 +142,11 @@ QPointF CGoogleMapDlg::ToWidget(double lat, double lng) const {
   return ViewCentre() + pan_ + offset * zoom_;
 }
 
-void CGoogleMapDlg::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.fillRect(rect(), QColor::fromRgb(kBackground));
-  p.setRenderHint(QPainter::Antialiasing);
+void CGoogleMapDlg::DrawLines(QPainter& p, bool group) const {
   const TrackModel& model = page_.model();
-
-  // Group track under the current recording's, as the page's z-indices have it.
   for (const TrackModel::Line& line : model.Lines()) {
-    const std::vector<GpsPoint>& points =
-        line.kind == TrackModel::LineKind::kGroup ? model.group_points() : model.grid_points();
+    if ((line.kind == TrackModel::LineKind::kGroup) != group) continue;
+    const std::vector<GpsPoint>& points = group ? model.group_points() : model.grid_points();
     // A one-point line shows nothing, as a one-point polyline on the page.
     if (line.end <= line.start || line.end >= points.size()) continue;
     // Points closer than a pixel to the last one kept add nothing but time
@@ -160,6 +160,26 @@ void CGoogleMapDlg::paintEvent(QPaintEvent*) {
     p.setPen(QPen(ColourOf(line.kind), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPolyline(polyline);
   }
+}
+
+void CGoogleMapDlg::paintEvent(QPaintEvent*) {
+  // The background and the group track change only with the tracks and the
+  // view; the marker's move every second draws over a copy of them.
+  if (group_layer_stale_ || group_layer_.size() != size() || group_layer_version_ != page_.model().group_version()) {
+    group_layer_ = QImage(size(), QImage::Format_RGB32);
+    group_layer_.fill(QColor::fromRgb(kBackground));
+    QPainter layer(&group_layer_);
+    layer.setRenderHint(QPainter::Antialiasing);
+    DrawLines(layer, true);
+    group_layer_stale_ = false;
+    group_layer_version_ = page_.model().group_version();
+  }
+  QPainter p(this);
+  p.drawImage(0, 0, group_layer_);
+  p.setRenderHint(QPainter::Antialiasing);
+  const TrackModel& model = page_.model();
+  // The current recording over the group track, as the page's z-indices have it.
+  DrawLines(p, false);
 
   const QImage& shadow = viewer::CResourceImage::Get(kShadowImage);
   for (const CrashPoint& c : model.crash_points()) p.drawImage(ToWidget(c.lat, c.lng) - kAnchor, shadow);
@@ -207,6 +227,7 @@ void CGoogleMapDlg::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ && std::hypot(delta.x(), delta.y()) < kDragStart) return;
   dragging_ = true;
   pan_ += delta;
+  group_layer_stale_ = true;
   press_ = event->position();
   update();
 }
@@ -239,6 +260,7 @@ void CGoogleMapDlg::wheelEvent(QWheelEvent* event) {
   const QPointF at = event->position();
   pan_ = at - centre - (at - centre - pan_) * (zoom / zoom_);
   zoom_ = zoom;
+  group_layer_stale_ = true;
   update();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPainter>
 #include <QPointF>
 #include <QRectF>
@@ -74,6 +75,8 @@ class CGoogleMapDlg : public QWidget, public MapWindow {
   // Fits the view to the content; a user's zoom and pan are kept while the
   // content's box stays the same.
   void Refit();
+  // The group track's lines, or the current recording's.
+  void DrawLines(QPainter& p, bool group) const;
   void DrawScaleBar(QPainter& p) const;
   // Zoomed in, pans the marker into the middle when it is outside the window.
   void KeepMarkerInView();
@@ -93,6 +96,9 @@ class CGoogleMapDlg : public QWidget, public MapWindow {
   QPointF pan_;             // the user's drag, in pixels
   QPointF press_;           // where the left button went down
   bool dragging_ = false;
+  QImage group_layer_;  // background and group track at the current view
+  bool group_layer_stale_ = true;
+  std::uint64_t group_layer_version_ = 0;  // the model's group version drawn
 };
 
 }  // namespace mapview

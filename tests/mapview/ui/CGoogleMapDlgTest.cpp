@@ -253,24 +253,27 @@ INSTANTIATE_TEST_SUITE_P(Points, CGoogleMapDlgClickTest,
                                          ClickRow{"NorthWest", 40.7, -74.0}),
                          [](const auto& info) { return info.param.name; });
 
-TEST(CGoogleMapDlg, ADragPansAndIsNoClick) {
+TEST(CGoogleMapDlg, ADragPansThePictureAndIsNoClick) {
   Map map;
   map.dlg.show();
-  map.sink.grid = East(35.5, 139.25, std::vector<double>(6, 0.001));
+  map.sink.group = East(35.5, 139.25, std::vector<double>(6, 0.001));
+  map.sink.grid = std::nullopt;
   map.Reload();
-  const auto& g = *map.sink.grid;
+  const auto& g = map.sink.group;
   map.dlg.ExecScript(AddCrashPos(2, g[3].latitude, g[3].longitude, 9));
   const QPoint start = map.At(g[3], {0, -16});
-  const QPointF before = map.dlg.ToWidget(g[0].latitude, g[0].longitude);
+  const QPoint old_line = map.Between(g[0], g[1]);
+  ASSERT_TRUE(IsRed(map.Grab().pixel(old_line)));
   QTest::mousePress(&map.dlg, Qt::LeftButton, Qt::NoModifier, start);
   QMouseEvent move(QEvent::MouseMove, start + QPoint(30, 20), map.dlg.mapToGlobal(start + QPoint(30, 20)),
                    Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&map.dlg, &move);
   QTest::mouseRelease(&map.dlg, Qt::LeftButton, Qt::NoModifier, start + QPoint(30, 20));
   EXPECT_TRUE(map.sink.clicks.empty());
-  const QPointF after = map.dlg.ToWidget(g[0].latitude, g[0].longitude);
-  EXPECT_NEAR(after.x() - before.x(), 30.0, 0.01);
-  EXPECT_NEAR(after.y() - before.y(), 20.0, 0.01);
+  EXPECT_EQ(map.Between(g[0], g[1]), old_line + QPoint(30, 20));
+  const QImage image = map.Grab();
+  EXPECT_TRUE(IsRed(image.pixel(old_line + QPoint(30, 20))));
+  EXPECT_TRUE(IsBackground(image.pixel(old_line)));
 }
 
 TEST(CGoogleMapDlg, TheWheelZoomsAroundThePointer) {
