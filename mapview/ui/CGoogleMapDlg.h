@@ -33,6 +33,7 @@ class CGoogleMapDlg : public QWidget, public MapWindow {
   static constexpr int kScaleLeft = 8;
   static constexpr int kScaleBottom = 6;
 
+  // The sink (the map wrapper) outlives the window.
   CGoogleMapDlg(QWidget* parent, MapSink* sink);
 
   void ExecScript(const std::string& statement) override;
