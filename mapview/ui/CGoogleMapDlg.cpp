@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "mapview/MapScaleBar.h"
+#include "mapview/MarkerKind.h"
 #include "viewer/skin/CResourceImage.h"
 
 namespace mapview {
@@ -28,7 +29,7 @@ constexpr double kMinPixelStep = 1.0;
 constexpr double kScaleRoom = 100.0;  // the scale bar's longest, in pixels
 
 // Kinds 0-4 (impact by axis) share one picture.
-constexpr std::array<int, 14> kIconImages = {183, 183, 183, 183, 183, 185, 182, 216, 221, 329, 330, 184, 180, 181};
+constexpr std::array<int, kMarkerKindCount> kIconImages = {183, 183, 183, 183, 183, 185, 182, 216, 221, 329, 330, 184, 180, 181};
 
 // Pictures are 32 x 32 with the tip at (16, 32); the shadow is 49 x 32 with
 // its foot at the same point.
