@@ -3,8 +3,11 @@
 #include <cstdio>
 
 #include "app/CQuorbexApp.h"
+#include "mapview/ui/MapScheme.h"
 
 int main(int argc, char** argv) {
+  // The map page's scheme counts only when registered before the application.
+  mapview::RegisterMapScheme();
   QApplication qt(argc, argv);
   std::vector<std::string> args(argv, argv + argc);
   app::CQuorbexApp::Options options;

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "mapview/CrashPoint.h"
+
 namespace mapview {
 
 // The statements the viewer runs in the map page, each one statement in the
@@ -19,14 +21,7 @@ class MapScript {
   static std::string MoveMarker() { return "orbitgrplist.MoveMarker()"; }
 
   // One event marker, in the page's argument order.
-  struct CrashPos {
-    int icolor = 0;  // marker kind
-    double levelx = 0.0, levely = 0.0, levelz = 0.0;
-    int ifile = 0, igrid = 0, ipos = 0;
-    double lat = 0.0, lng = 0.0;
-    int valid = 0;
-    double speed = 0.0, direction = 0.0;
-  };
+  using CrashPos = CrashPoint;
   // "cplist.AddCrashPos(%d,%f,%f,%f,%d,%d,%d,%f,%f,%d,%f,%f)"; nullopt when
   // a value is not finite ("nan" or "inf" would not be a number in the page).
   static std::optional<std::string> AddCrashPos(const CrashPos& pos);

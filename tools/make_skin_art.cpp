@@ -472,42 +472,31 @@ MarkSymbol Letters(const char* text, const QColor& ink) {
   };
 }
 
-// Impact: a jagged burst.
-void BurstSymbol(QPainter& p) {
-  QPainterPath burst;
-  for (int i = 0; i < 16; ++i) {
-    const double a = i * 3.14159265 / 8;
-    const double r = i % 2 == 0 ? 6.5 : 3.0;
-    const QPointF q(16 + r * std::cos(a), 12 + r * std::sin(a));
-    if (i == 0) burst.moveTo(q); else burst.lineTo(q);
+// A closed ring of `count` corners around `centre`, alternating between the
+// outer and inner radius (the same radius for a plain polygon).
+QPainterPath Ring(int count, QPointF centre, double outer, double inner, double first_angle) {
+  QPainterPath ring;
+  for (int i = 0; i < count; ++i) {
+    const double a = first_angle + i * 2 * 3.14159265 / count;
+    const double r = i % 2 == 0 ? outer : inner;
+    const QPointF q(centre.x() + r * std::cos(a), centre.y() + r * std::sin(a));
+    if (i == 0) ring.moveTo(q); else ring.lineTo(q);
   }
-  burst.closeSubpath();
-  p.fillPath(burst, QColor(200, 30, 20));
+  ring.closeSubpath();
+  return ring;
 }
+
+// Impact: a jagged burst.
+void BurstSymbol(QPainter& p) { p.fillPath(Ring(16, QPointF(16, 12), 6.5, 3.0, 0), QColor(200, 30, 20)); }
 
 // The user's point: a five-pointed star.
 void StarSymbol(QPainter& p) {
-  QPainterPath star;
-  for (int i = 0; i < 10; ++i) {
-    const double a = -3.14159265 / 2 + i * 3.14159265 / 5;
-    const double r = i % 2 == 0 ? 6.5 : 2.7;
-    const QPointF q(16 + r * std::cos(a), 12.5 + r * std::sin(a));
-    if (i == 0) star.moveTo(q); else star.lineTo(q);
-  }
-  star.closeSubpath();
-  p.fillPath(star, QColor(30, 80, 200));
+  p.fillPath(Ring(10, QPointF(16, 12.5), 6.5, 2.7, -3.14159265 / 2), QColor(30, 80, 200));
 }
 
 // Emergency stop: a small octagon with a bar.
 void StopSymbol(QPainter& p) {
-  QPainterPath oct;
-  for (int i = 0; i < 8; ++i) {
-    const double a = 3.14159265 / 8 + i * 3.14159265 / 4;
-    const QPointF q(16 + 6.3 * std::cos(a), 12 + 6.3 * std::sin(a));
-    if (i == 0) oct.moveTo(q); else oct.lineTo(q);
-  }
-  oct.closeSubpath();
-  p.fillPath(oct, QColor(210, 40, 40));
+  p.fillPath(Ring(8, QPointF(16, 12), 6.3, 6.3, 3.14159265 / 8), QColor(210, 40, 40));
   p.fillRect(QRectF(12.5, 11, 7, 2), Qt::white);
 }
 
@@ -545,6 +534,13 @@ void RadarSymbol(QPainter& p) {
   p.setBrush(ink);
   p.drawEllipse(QPointF(12, 14), 2.2, 2.2);
   p.drawRect(QRectF(11, 14, 2, 4.5));
+}
+
+// The position marker: a dark pin with a white dot, its tip on the point.
+void DotSymbol(QPainter& p) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(20, 40, 90));
+  p.drawEllipse(QPointF(16, 12), 3.5, 3.5);
 }
 
 // The shadow of every marker, 49 x 32: the pin laid over to the right and
@@ -737,6 +733,7 @@ int main(int argc, char** argv) {
       {180, Marker(QColor(200, 90, 150), Letters("DA", QColor(160, 50, 110)))},
       {181, Marker(QColor(120, 150, 40), Letters("DB", QColor(80, 110, 20)))},
       {186, MarkerShadow()},
+      {187, Marker(QColor(30, 60, 130), DotSymbol)},             // the position
   };
   for (const Image& i : images) {
     const std::string path = dir + "/" + std::to_string(i.number) + ".png";

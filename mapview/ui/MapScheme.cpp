@@ -7,7 +7,7 @@
 namespace mapview {
 
 void RegisterMapScheme() {
-  if (QWebEngineUrlScheme::schemeByName(kMapScheme).name() == kMapScheme) return;
+  if (MapSchemeRegistered()) return;
   // Host syntax gives the page a real origin (a path-syntax scheme gets an
   // opaque one, and its own requests would count as cross-origin). Local:
   // pages from the network cannot load it.
@@ -18,5 +18,7 @@ void RegisterMapScheme() {
                   QWebEngineUrlScheme::LocalAccessAllowed);
   QWebEngineUrlScheme::registerScheme(scheme);
 }
+
+bool MapSchemeRegistered() { return QWebEngineUrlScheme::schemeByName(kMapScheme).name() == kMapScheme; }
 
 }  // namespace mapview

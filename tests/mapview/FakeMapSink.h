@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "mapview/CrashPoint.h"
+#include "mapview/MapScript.h"
 #include "mapview/MapSink.h"
 #include "recording/SensorSamples.h"
 
 namespace mapview {
 
-// One GPS record as the page draws it: frame number in the time field.
+// One GPS record as the map draws it: the frame number in the time field.
 inline recording::GpsSample Fix(double lat, double lng, int frame, int valid = 1) {
   recording::GpsSample sample;
   sample.latitude = lat;
@@ -20,14 +22,9 @@ inline recording::GpsSample Fix(double lat, double lng, int frame, int valid = 1
   return sample;
 }
 
-// A map sink that answers from its fields and keeps what the page asked.
+// A map sink that answers from its fields and records what the map asked.
 class FakeMapSink : public MapSink {
  public:
-  struct Click {
-    int ifile, igrid, ipos, valid;
-    double lat, lng, speed, direction;
-  };
-
   int ConnectTest() override {
     ++connect_tests;
     return connected;
@@ -36,15 +33,45 @@ class FakeMapSink : public MapSink {
   std::string GetMapURL() override { return map_url; }
   std::vector<recording::GpsSample> GetGPSData() override { return group; }
   std::optional<std::vector<recording::GpsSample>> GetGridData() override { return grid; }
-  int GetRelJpgNum() override { return frame; }
+  int GetRelJpgNum() override {
+    ++frame_requests;
+    return frame;
+  }
   void OnClickCrashPoint(int ifile, int igrid, int ipos, int valid, double lat, double lng, double speed,
                          double direction) override {
-    clicks.push_back({ifile, igrid, ipos, valid, lat, lng, speed, direction});
+    CrashPoint click;
+    click.ifile = ifile;
+    click.igrid = igrid;
+    click.ipos = ipos;
+    click.valid = valid;
+    click.lat = lat;
+    click.lng = lng;
+    click.speed = speed;
+    click.direction = direction;
+    clicks.push_back(click);
   }
   bool SetSend() override {
     ++set_sends;
     if (on_set_send) return on_set_send();
     return send_result;
+  }
+
+  // The host's statement for one event marker with fixed G values.
+  static std::string AddCrashPos(int icolor, double lat, double lng, int ipos, int valid = 1) {
+    CrashPoint point;
+    point.icolor = icolor;
+    point.levelx = 0.5;
+    point.levely = -0.25;
+    point.levelz = 0.1;
+    point.ifile = 1;
+    point.igrid = 2;
+    point.ipos = ipos;
+    point.lat = lat;
+    point.lng = lng;
+    point.valid = valid;
+    point.speed = 40.0;
+    point.direction = 90.0;
+    return MapScript::AddCrashPos(point).value_or("");
   }
 
   int connected = 1;
@@ -57,8 +84,9 @@ class FakeMapSink : public MapSink {
 
   int connect_tests = 0;
   int init_html = 0;
+  int frame_requests = 0;
   int set_sends = 0;
-  std::vector<Click> clicks;
+  std::vector<CrashPoint> clicks;
 };
 
 }  // namespace mapview

@@ -1,17 +1,39 @@
 #include "viewer/window/MapWindowFactory.h"
 
-#include "viewer/window/PlaceholderMapWindow.h"
+#include <QLibraryInfo>
+#include <cstdio>
+
+#include "mapview/MapEngineChoice.h"
+#include "mapview/ui/CGoogleMapDlg.h"
+#include "mapview/ui/CGoogleMapDlg2.h"
+#include "mapview/ui/MapScheme.h"
 
 namespace viewer {
 
-// PLACEHOLDER: the runtime rule chooses between the web and the native
-// window once both are built in.
-MapWindowKind ChooseMapWindowKind() { return MapWindowKind::kWeb; }
+MapWindowKind ChooseMapWindowKind() {
+  const std::filesystem::path helper =
+      std::filesystem::path(QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath).toStdString()) /
+      "QtWebEngineProcess";
+  const auto choice = mapview::MapEngineChoice::Choose(mapview::MapEngineChoice::FromEnvironment(helper));
+  if (choice.engine == mapview::MapEngineChoice::Engine::kWeb) {
+    // The page lives on a scheme that only main() can register.
+    if (mapview::MapSchemeRegistered()) return MapWindowKind::kWeb;
+    std::fprintf(stderr, "brennovale: native map: the map page's scheme is not registered in this program\n");
+    return MapWindowKind::kNative;
+  }
+  if (!choice.reason.empty()) std::fprintf(stderr, "brennovale: native map: %s\n", choice.reason.c_str());
+  return MapWindowKind::kNative;
+}
 
-// PLACEHOLDER: both kinds are a blank window until the real ones are built
-// in (the web one takes on_engine_failed, the native one the sink).
-CreatedMapWindow CreateMapWindow(MapWindowKind, QWidget* parent, mapview::MapSink*, std::function<void()>) {
-  auto window = std::make_unique<PlaceholderMapWindow>(parent);
+CreatedMapWindow CreateMapWindow(MapWindowKind kind, QWidget* parent, mapview::MapSink* sink,
+                                 std::function<void()> on_engine_failed) {
+  if (kind == MapWindowKind::kWeb) {
+    auto window = std::make_unique<mapview::CGoogleMapDlg2>(parent, sink);
+    window->set_on_engine_failed(std::move(on_engine_failed));
+    mapview::MapWindow* map = window.get();
+    return {std::move(window), map};
+  }
+  auto window = std::make_unique<mapview::CGoogleMapDlg>(parent, sink);
   mapview::MapWindow* map = window.get();
   return {std::move(window), map};
 }

@@ -1,0 +1,33 @@
+// The map host's answer to JS2C_GetGPSData for a one-hour track (36 000
+// fixes at 10 Hz): the JSON array the page reads.
+#include <benchmark/benchmark.h>
+
+#include "mapview/HostWebViewObject.h"
+#include "tools/mapdemo/DemoMapSink.h"
+
+namespace {
+
+void BM_GpsPointArrayOneHour(benchmark::State& state) {
+  const auto track = mapdemo::DemoTrack(36000, 0.1);
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const std::string json = mapview::HostWebViewObject::GpsPointArray(track);
+    bytes = json.size();
+    benchmark::DoNotOptimize(json.data());
+  }
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_GpsPointArrayOneHour)->Unit(benchmark::kMillisecond);
+
+void BM_HostCallGetGPSDataOneHour(benchmark::State& state) {
+  mapdemo::DemoMapSink sink;
+  sink.track = mapdemo::DemoTrack(36000, 0.1);
+  mapview::HostWebViewObject host;
+  host.set_sink(&sink);
+  for (auto _ : state) benchmark::DoNotOptimize(host.Call("JS2C_GetGPSData", "[]"));
+}
+BENCHMARK(BM_HostCallGetGPSDataOneHour)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
