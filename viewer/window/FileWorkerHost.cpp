@@ -175,7 +175,13 @@ void FileWorkerHost::OnListChanged() {
   if (window_.shut_down()) return;
   window_.view_modes().zoom().ZoomOff();
   window_.opener().CloseRecording();
-  window_.filer()->ReloadSource();
+  // The folder listed stays listed, with what is left in it.
+  library::CFilerContainerDlg* filer = window_.filer();
+  if (library::TreeItem* item = filer->tree()->selected()) {
+    filer->SelectItem(item);
+  } else {
+    filer->OpenSource(filer->scanner().source_path(), filer->scanner().kind());
+  }
   resume_row_ = 0;  // the first row of what is left
   window_.sink().Post(kMessageFileWorkEnd, 0, 1);
 }
