@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -350,12 +351,19 @@ TEST_F(FileCommands, ShutdownDuringAJoinStopsTheWorkerAndLeavesNoFile) {
   const auto card = CardOf(4, 2.0);
   OpenCard(card);
   ASSERT_TRUE(WaitUntil([&] { return window_.loaded(); }));
-  EndAtFirstStep end(window_);
+  // The program ends while the worker checks the free space; the worker
+  // goes on only once the end has asked it to stop.
+  window_.join_command().set_free_space([&](const fs::path& folder) {
+    QMetaObject::invokeMethod(&window_, [&] { window_.Shutdown(); }, Qt::QueuedConnection);
+    while (window_.files().busy()) std::this_thread::sleep_for(1ms);
+    return std::optional<std::uint64_t>(fs::space(folder).available);
+  });
   Choose({0, 1, 2, 3});
   window_.OnCommand(CommandOf(Control::kJoin));
   ASSERT_TRUE(WaitUntil([&] { return window_.shut_down(); }, 30s));
   EXPECT_FALSE(window_.files().running()) << "the worker has ended and was joined";
   EXPECT_TRUE(FilesIn(out_).empty()) << "no output, whole or half";
+  EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(FileCommands, ShutdownDuringADeleteStopsAtTheNextSet) {
