@@ -206,6 +206,26 @@ TEST_F(FileCommands, DeleteInAFolderClosesThePlayingRecordingAndTrashesTheChosen
   EXPECT_TRUE(WaitUntil([&] { return window_.opener().opened() == fs::path(before[3]); }));
 }
 
+TEST_F(FileCommands, DeleteCancelledInTheSelectionDeletesNothingAndReopensTheRecording) {
+  const auto card = CardOf(3, 2.0);
+  ASSERT_TRUE(PlayCard(card));
+  Select(1);
+  ASSERT_TRUE(WaitUntilPlaying(card[1].main_path));
+  window_.files().set_file_select_runner([](library::CFileSelectDlg& d) {
+    d.ToggleRow(0);
+    d.reject();
+    return static_cast<int>(QDialog::Rejected);
+  });
+  window_.OnCommand(CommandOf(Control::kDelete));
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(boxes_.empty());
+  for (const auto& r : card) EXPECT_TRUE(fs::exists(r.main_path));
+  EXPECT_EQ(Rows().size(), 3u);
+  // Closed for the delete, the recording comes back, stopped at its start.
+  EXPECT_TRUE(WaitUntil([&] { return window_.loaded() && window_.opener().opened() == card[1].main_path; }));
+  EXPECT_EQ(FrontStrip(), 0);
+}
+
 TEST_F(FileCommands, DeleteOnACardHidesTheSetsAndAFailureStopsThereNamingTheFile) {
   const auto card = CardOf(4, 2.0);
   OpenCard(card);
