@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/BenchFiles.h"
 #include "recording/RecordingJoin.h"
 #include "tools/samplecard/SampleCard.h"
 
@@ -18,39 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kRecordings = 10;
+constexpr int kRecordings = bench::kJoinInputs;
 
-fs::path Root() {
-  const char* env = std::getenv("BRENNOVALE_BENCH_DIR");
-  return fs::path(env ? env : (fs::temp_directory_path() / "brennovale-bench").string()) / "join";
-}
+fs::path Root() { return bench::JoinInputs().parent_path(); }
 
-std::string Base(int i) {
-  char name[32];
-  std::snprintf(name, sizeof name, "A__-240301-10%02d00-%06d", 15 + i, 100 + i);
-  return name;
-}
-
-// One recording with about 100 MB of written media data per camera, copied
-// under ten names (the bytes are real, not a hole).
-void MakeInputs() {
-  const fs::path in = Root() / "in";
-  if (fs::exists(in / "complete")) return;
-  samplecard::CardOptions o;
-  o.recordings = 1;
-  o.seconds = 2;
-  o.fill_mdat = 100ull * 1000 * 1000;
-  auto card = samplecard::WriteSampleCard(Root() / "one", o);
-  if (!card) std::abort();
-  const auto& r = card->front();
-  for (const char* sub : {"Main", "Sub_", "Data"}) fs::create_directories(in / sub);
-  for (int i = 0; i < kRecordings; ++i) {
-    fs::copy_file(r.main_path, in / "Main" / (Base(i) + "M.MOV"), fs::copy_options::overwrite_existing);
-    fs::copy_file(r.sub_path, in / "Sub_" / (Base(i) + "S.MOV"), fs::copy_options::overwrite_existing);
-    fs::copy_file(r.data_path, in / "Data" / (Base(i) + "D.ADA"), fs::copy_options::overwrite_existing);
-  }
-  std::ofstream(in / "complete");
-}
+std::string Base(int i) { return bench::JoinInputBase(i); }
 
 long AnonymousKiB() {
   std::ifstream status("/proc/self/status");
@@ -72,7 +45,6 @@ void Run(const std::string& command) {
 }
 
 void BM_JoinTenRecordings(benchmark::State& state) {
-  MakeInputs();
   const fs::path in = Root() / "in";
   const fs::path out = Root() / "out";
   for (const char* sub : {"Main", "Sub_", "Data", "cp", "ffmpeg"}) fs::create_directories(out / sub);

@@ -30,6 +30,10 @@
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
+#include "viewer/window/DeleteCommand.h"
+#include "viewer/window/FileWorkerHost.h"
+#include "viewer/window/JoinCommand.h"
+#include "viewer/window/StillCommand.h"
 #include "viewer/window/InfoPanelLink.h"
 #include "viewer/window/MapController.h"
 #include "viewer/window/PlaybackController.h"
@@ -89,6 +93,10 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   panels_ = std::make_unique<InfoPanelLink>(*this);
   update_check_ = std::make_unique<UpdateCheckLink>(*this, mapview::ReadMapTileSetting().url, maintenance::ReadUpdateServer());
   settings_ = std::make_unique<SettingsLink>(*this);
+  files_ = std::make_unique<FileWorkerHost>(*this);
+  still_ = std::make_unique<StillCommand>(*this);
+  delete_ = std::make_unique<DeleteCommand>(*this);
+  join_ = std::make_unique<JoinCommand>(*this);
   playback_->sync_views().show_values = [this](const ShownValues& values) { panels_->ShowValues(values); };
   playback_->sync_views().show_speed_text = [this](std::string_view text) {
     info_->SetModeText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
@@ -102,6 +110,8 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   // The monitor's flag is the map's online mark.
   map_->SetTilesReachable([this] { return connection().connected(); });
   settings_->on_event_kinds_changed = [this] { map_->RebuildCurrentTrack(); };
+  // No card format while a file operation runs.
+  settings_->busy = [this] { return files_->running(); };
 }
 
 CQuorbexDlg::~CQuorbexDlg() { Shutdown(); }
@@ -248,6 +258,7 @@ ControlInputs CQuorbexDlg::CurrentControlInputs() const {
   in.size_mode = size_mode_;
   in.held = held_;
   in.speed_debounce = speed_debounce_;
+  in.busy = files_ && files_->running();
   return in;
 }
 
@@ -312,17 +323,15 @@ const std::map<int, CQuorbexDlg::CommandHandler>& CQuorbexDlg::CommandTable() {
         {kCommandClose, &CQuorbexDlg::OnClose},
         {kCommandMinimise, &CQuorbexDlg::OnMinimise},
         {kCommandSize, &CQuorbexDlg::OnSize},
-        // Still picture, join, delete and CSV export are wired with the
-        // file commands; until then they are accepted and do nothing.
-        {CommandOf(Control::kStill), &CQuorbexDlg::Ignore},
-        {CommandOf(Control::kJoin), &CQuorbexDlg::Ignore},
-        {CommandOf(Control::kDelete), &CQuorbexDlg::Ignore},
         {CommandOf(Control::kSettings), &CQuorbexDlg::ForwardCommand},
+        // CSV export is wired with the export; until then it is accepted and
+        // does nothing.
         {CommandOf(Control::kCsv), &CQuorbexDlg::Ignore},
     };
     // Playback, the source dialog, zoom, the display switch and the keep-aspect
-    // toggle go to the playback controller.
-    for (Control c : {Control::kFirst, Control::kPrevious, Control::kPlay, Control::kSlow, Control::kFastForward,
+    // toggle go to the playback controller; still pictures, join and delete
+    // to the file commands.
+    for (Control c : {Control::kStill, Control::kJoin, Control::kDelete, Control::kFirst, Control::kPrevious, Control::kPlay, Control::kSlow, Control::kFastForward,
                       Control::kNext, Control::kZoom, Control::kSource, Control::kDisplaySwitch}) {
       t.emplace(CommandOf(c), &CQuorbexDlg::ForwardCommand);
     }
@@ -349,17 +358,17 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     // steps, the popup menu, zoom clicks, docking, folder changes and a lost
     // source belong to the playback controller; the vehicle panel's close to
     // the panels; the map's to the map controller (the page's ready also to the
-    // update check); the settings window's display boxes to the settings link.
+    // update check); the settings window's display boxes to the settings link;
+    // the file worker's end and list change to the file worker.
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8005u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
-                            0x84B1u, 0x8515u, 0x8578u, 0x812Du, 0x812Eu, 0x81F5u, kMessageGroupRouteLoaded,
-                            kMessageMapEngineFailed, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
-                            player::WM_PLAYER_ENDED}) {
+                            0x84B1u, 0x8515u, 0x8516u, 0x8517u, 0x8578u, 0x812Du, 0x812Eu, 0x81F5u,
+                            kMessageGroupRouteLoaded, kMessageMapEngineFailed, kMessageDockView, kMessageKeepOnScreen,
+                            player::WM_PLAYER_READY, player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
-    // Accepted and ignored: list double click, and until their views exist the
-    // file operations' messages, and the graph's clicks (they jump between
-    // event points, which come with the map's event markers).
-    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x8191u, 0x8192u}) {
+    // Accepted and ignored: list double click, and until the event points
+    // exist the graph's clicks (they jump between them).
+    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8191u, 0x8192u}) {
       t.emplace(m, &CQuorbexDlg::IgnoreMessage);
     }
     return t;

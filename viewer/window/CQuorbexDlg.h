@@ -34,6 +34,10 @@ class CInfoDlg;
 namespace viewer {
 
 class CLogoDlg;
+class DeleteCommand;
+class FileWorkerHost;
+class JoinCommand;
+class StillCommand;
 class CMovieDialog;
 class CMovieStatic;
 class InfoPanelLink;
@@ -133,6 +137,12 @@ class CQuorbexDlg : public QDialog {
   ViewModes& view_modes() { return *view_modes_; }
   // The source command (38009) and its dialog.
   SourceCommand& source_command() { return *source_command_; }
+  // The background worker of the file operations (delete, join, CSV).
+  FileWorkerHost& files() { return *files_; }
+  // Still pictures (38006), delete (38010) and join (38007).
+  StillCommand& still_command() { return *still_; }
+  DeleteCommand& delete_command() { return *delete_; }
+  JoinCommand& join_command() { return *join_; }
   library::CFilerContainerDlg* filer() const { return filer_; }
   CSkinButton* bar_button(int index) const { return bar_[static_cast<std::size_t>(index)]; }
   CSkinButton* close_button() const { return close_; }
@@ -250,6 +260,10 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<MapController> map_;
   std::unique_ptr<UpdateCheckLink> update_check_;
   std::unique_ptr<SettingsLink> settings_;
+  std::unique_ptr<FileWorkerHost> files_;
+  std::unique_ptr<StillCommand> still_;
+  std::unique_ptr<DeleteCommand> delete_;
+  std::unique_ptr<JoinCommand> join_;
 };
 
 }  // namespace viewer
