@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -327,6 +328,91 @@ TEST_F(CsvExporting, NoRecordingsWritesNothing) {
   EXPECT_EQ(ExportCsv({}, out_ / "x.csv", CsvEncoding::kCp932).status, CsvExportStatus::kNoRecordings);
   EXPECT_TRUE(CsvFilePath({}, out_).empty());
   EXPECT_TRUE(OutFiles().empty());
+}
+
+// The command-line tool on a generated card, run as a user runs it.
+class ExportTool : public ::testing::Test {
+ protected:
+  std::string Export(const std::string& args, int* status) {
+    return testfiles::Run("cd '" + dir_.path().string() + "' && XDG_CONFIG_HOME='" + (dir_ / "config").string() +
+                              "' LC_ALL=C.UTF-8 '" BRENNOVALE_EXPORT "' " + args + " 2>&1",
+                          status);
+  }
+  std::string Quoted(const fs::path& p) const { return "'" + p.string() + "'"; }
+
+  testfiles::TempDir dir_;
+  fs::path out_ = dir_ / "out";
+};
+
+TEST_F(ExportTool, WritesEveryRecordingOfACardAndReplacesOnlyWhenAsked) {
+  const auto& card = testfiles::SharedCard();
+  ASSERT_FALSE(card.empty());
+  const fs::path root = card.front().main_path.parent_path().parent_path().parent_path();
+  fs::create_directories(out_);
+  int status = -1;
+  std::string said = Export("csv " + Quoted(root) + " " + Quoted(out_), &status);
+  ASSERT_EQ(status, 0) << said;
+  const fs::path written = out_ / ("Dv_20" + card.front().base_name.substr(4, 6) + "_" +
+                                   card.front().base_name.substr(11, 6) + ".csv");
+  ASSERT_TRUE(fs::exists(written)) << said;
+  const std::string decoded = testfiles::Run("iconv -f CP932 -t UTF-8 " + Quoted(written), &status);
+  ASSERT_EQ(status, 0);
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < decoded.size();) {
+    const std::size_t end = decoded.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos) << "a line without CR LF";
+    lines.push_back(decoded.substr(at, end - at));
+    at = end + 2;
+  }
+  ASSERT_EQ(lines.size(), card.size() + 1);
+  EXPECT_EQ(lines[0].substr(0, lines[0].find(',')), "ファイル名");
+  for (std::size_t i = 0; i < card.size(); ++i) {
+    const auto& r = card[i];
+    const std::string length = "00:00:0" + std::to_string(r.main_frames / 30);
+    EXPECT_EQ(lines[i + 1].substr(0, lines[i + 1].find(',')), r.main_path.filename().string());
+    EXPECT_NE(lines[i + 1].find("," + length + ","), std::string::npos) << lines[i + 1];
+    EXPECT_NE(lines[i + 1].find(",30fps,"), std::string::npos) << lines[i + 1];
+  }
+
+  // A second export does not replace the file unless asked to.
+  testfiles::WriteFile(written, testfiles::Text("kept"));
+  said = Export("csv " + Quoted(root) + " " + Quoted(out_), &status);
+  EXPECT_EQ(status, 1) << said;
+  EXPECT_NE(said.find("exists"), std::string::npos) << said;
+  EXPECT_EQ(ReadText(written), "kept");
+  // The settings beside it choose UTF-8.
+  testfiles::WriteFile(dir_ / "Default_Folder.ini", testfiles::Text("[CSV]\nENCODING=utf-8\n"));
+  said = Export("csv " + Quoted(root) + " " + Quoted(out_) + " --replace", &status);
+  EXPECT_EQ(status, 0) << said;
+  EXPECT_EQ(ReadText(written), "\xEF\xBB\xBF" + decoded);
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(out_)) files.push_back(e.path().filename());
+  EXPECT_EQ(files, std::vector<fs::path>{written.filename()});
+}
+
+TEST_F(ExportTool, OneRecordingAndClearRefusals) {
+  const auto& card = testfiles::SharedCard();
+  fs::create_directories(out_);
+  int status = -1;
+  std::string said = Export("csv " + Quoted(card.back().main_path) + " " + Quoted(out_), &status);
+  ASSERT_EQ(status, 0) << said;
+  const fs::path written = out_ / ("Dv_20" + card.back().base_name.substr(4, 6) + "_" +
+                                   card.back().base_name.substr(11, 6) + ".csv");
+  const std::string text = ReadText(written);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+
+  said = Export("csv " + Quoted(dir_ / "nothing") + " " + Quoted(out_), &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(said.find("no such file or folder"), std::string::npos) << said;
+  said = Export("csv " + Quoted(card.back().main_path) + " " + Quoted(dir_ / "no-folder"), &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(said.find("no such folder"), std::string::npos) << said;
+  fs::create_directories(dir_ / "empty");
+  said = Export("csv " + Quoted(dir_ / "empty") + " " + Quoted(out_), &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(said.find("no recordings"), std::string::npos) << said;
+  Export("csv " + Quoted(out_), &status);
+  EXPECT_EQ(status, 2);
 }
 
 }  // namespace
