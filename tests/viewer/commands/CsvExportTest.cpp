@@ -11,6 +11,7 @@
 #include "platform/ScopedFileSystem.h"
 #include "tools/samplecard/SensorLog.h"
 #include "viewer/commands/CsvEncoder.h"
+#include "viewer/commands/CsvExportJob.h"
 #include "viewer/commands/CsvLine.h"
 #include "viewer/settings/FolderIni.h"
 #include "viewer/settings/IniFile.h"
@@ -327,6 +328,100 @@ TEST_F(CsvExporting, MissingFolderCannotBeCreated) {
 TEST_F(CsvExporting, NoRecordingsWritesNothing) {
   EXPECT_EQ(ExportCsv({}, out_ / "x.csv", CsvEncoding::kCp932).status, CsvExportStatus::kNoRecordings);
   EXPECT_TRUE(CsvFilePath({}, out_).empty());
+  EXPECT_TRUE(OutFiles().empty());
+}
+
+// The command's sequence as the worker runs it, with every dialog answered
+// by the test and every call recorded in order.
+class RecordingHost : public CsvJobHost {
+ public:
+  std::string folder;
+  bool answer = true;
+  std::size_t stop_after = SIZE_MAX;  // lines after which a stop is asked for
+  std::vector<std::string> calls;
+
+  std::string PickFolder() override {
+    calls.push_back("pick");
+    return folder;
+  }
+  bool Ask(int text) override {
+    calls.push_back("ask " + std::to_string(text));
+    return answer;
+  }
+  void ShowError(int text, const std::string& detail) override {
+    calls.push_back("error " + std::to_string(text) + (detail.empty() ? "" : ": " + detail));
+  }
+  void ReleaseRecording() override { calls.push_back("release"); }
+  void Progress(std::size_t done, std::size_t total) override {
+    lines_ = done;
+    calls.push_back(std::to_string(done) + "/" + std::to_string(total));
+  }
+  bool StopRequested() override { return lines_ >= stop_after; }
+  void Completed(const std::string& where) override { calls.push_back("completed " + where); }
+
+ private:
+  std::size_t lines_ = 0;
+};
+
+using Calls = std::vector<std::string>;
+
+TEST_F(CsvExporting, JobWithoutAFolderTouchesNothing) {
+  RecordingHost host;
+  EXPECT_EQ(RunCsvExportJob(host, entries_, CsvEncoding::kCp932), CsvJobOutcome::kCancelled);
+  EXPECT_EQ(host.calls, Calls{"pick"});
+  EXPECT_TRUE(OutFiles().empty());
+}
+
+TEST_F(CsvExporting, JobOnAnEmptyListSaysSoAndKeepsThePlayer) {
+  RecordingHost host;
+  host.folder = out_.string();
+  EXPECT_EQ(RunCsvExportJob(host, {}, CsvEncoding::kCp932), CsvJobOutcome::kNoRecordings);
+  EXPECT_EQ(host.calls, (Calls{"pick", "error 101"}));
+  EXPECT_TRUE(OutFiles().empty());
+}
+
+TEST_F(CsvExporting, JobAsksBeforeReplacingAndKeepsTheFileOnCancel) {
+  RecordingHost host;
+  host.folder = out_.string();
+  ASSERT_EQ(RunCsvExportJob(host, entries_, CsvEncoding::kCp932), CsvJobOutcome::kWritten);
+  EXPECT_EQ(host.calls, (Calls{"pick", "release", "1/3", "2/3", "3/3", "completed " + out_.string()}));
+  const fs::path target = out_ / "Dv_20220307_090501.csv";
+  testfiles::WriteFile(target, testfiles::Text("earlier"));
+
+  host.calls.clear();
+  host.answer = false;
+  EXPECT_EQ(RunCsvExportJob(host, entries_, CsvEncoding::kCp932), CsvJobOutcome::kCancelled);
+  EXPECT_EQ(host.calls, (Calls{"pick", "ask 93"}));
+  EXPECT_EQ(ReadText(target), "earlier");
+
+  host.calls.clear();
+  host.answer = true;
+  EXPECT_EQ(RunCsvExportJob(host, entries_, CsvEncoding::kCp932), CsvJobOutcome::kWritten);
+  EXPECT_EQ(host.calls.at(1), "ask 93");
+  EXPECT_EQ(host.calls.back(), "completed " + out_.string());
+  EXPECT_EQ(testfiles::Run("iconv -f CP932 -t UTF-8 '" + target.string() + "'"), kExpected);
+}
+
+TEST_F(CsvExporting, StoppedJobNeitherCompletesNorLeavesAFile) {
+  RecordingHost host;
+  host.folder = out_.string();
+  host.stop_after = 2;
+  EXPECT_EQ(RunCsvExportJob(host, entries_, CsvEncoding::kCp932), CsvJobOutcome::kStopped);
+  EXPECT_EQ(host.calls, (Calls{"pick", "release", "1/3", "2/3"}));
+  EXPECT_TRUE(OutFiles().empty());
+}
+
+TEST_F(CsvExporting, FailedJobSaysWhyAndNeverCompletes) {
+  testfiles::FakeFileSystem fake;
+  fake.output_budget = 100;
+  platform::ScopedFileSystem scoped(fake);
+  RecordingHost host;
+  host.folder = out_.string();
+  EXPECT_EQ(RunCsvExportJob(host, entries_, CsvEncoding::kCp932), CsvJobOutcome::kFailed);
+  ASSERT_FALSE(host.calls.empty());
+  EXPECT_EQ(host.calls.back().rfind("error 96: " + (out_ / "Dv_20220307_090501.csv").string(), 0), 0u)
+      << host.calls.back();
+  for (const std::string& call : host.calls) EXPECT_EQ(call.find("completed"), std::string::npos);
   EXPECT_TRUE(OutFiles().empty());
 }
 
