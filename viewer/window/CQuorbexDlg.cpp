@@ -28,6 +28,10 @@
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
+#include "viewer/window/DeleteCommand.h"
+#include "viewer/window/FileWorkerHost.h"
+#include "viewer/window/JoinCommand.h"
+#include "viewer/window/StillCommand.h"
 #include "viewer/window/InfoPanelLink.h"
 #include "viewer/window/PlaybackController.h"
 #include "viewer/window/RecordingAdvance.h"
@@ -82,6 +86,10 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   view_modes_ = std::make_unique<ViewModes>(*this);
   source_command_ = std::make_unique<SourceCommand>(*this);
   panels_ = std::make_unique<InfoPanelLink>(*this);
+  files_ = std::make_unique<FileWorkerHost>(*this);
+  still_ = std::make_unique<StillCommand>(*this);
+  delete_ = std::make_unique<DeleteCommand>(*this);
+  join_ = std::make_unique<JoinCommand>(*this);
   playback_->sync_views().show_values = [this](const ShownValues& values) { panels_->ShowValues(values); };
   playback_->sync_views().show_speed_text = [this](std::string_view text) {
     info_->SetModeText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
@@ -235,6 +243,7 @@ ControlInputs CQuorbexDlg::CurrentControlInputs() const {
   in.size_mode = size_mode_;
   in.held = held_;
   in.speed_debounce = speed_debounce_;
+  in.busy = files_ && files_->running();
   return in;
 }
 
@@ -299,18 +308,15 @@ const std::map<int, CQuorbexDlg::CommandHandler>& CQuorbexDlg::CommandTable() {
         {kCommandClose, &CQuorbexDlg::OnClose},
         {kCommandMinimise, &CQuorbexDlg::OnMinimise},
         {kCommandSize, &CQuorbexDlg::OnSize},
-        // Still picture, join, delete, settings and CSV export are wired
-        // with the file commands and the settings dialog; until then they
-        // are accepted and do nothing.
-        {CommandOf(Control::kStill), &CQuorbexDlg::Ignore},
-        {CommandOf(Control::kJoin), &CQuorbexDlg::Ignore},
-        {CommandOf(Control::kDelete), &CQuorbexDlg::Ignore},
+        // Settings and CSV export are wired with the settings dialog and
+        // the export; until then they are accepted and do nothing.
         {CommandOf(Control::kSettings), &CQuorbexDlg::Ignore},
         {CommandOf(Control::kCsv), &CQuorbexDlg::Ignore},
     };
     // Playback, the source dialog, zoom, the display switch and the keep-aspect
-    // toggle go to the playback controller.
-    for (Control c : {Control::kFirst, Control::kPrevious, Control::kPlay, Control::kSlow, Control::kFastForward,
+    // toggle go to the playback controller; still pictures, join and delete
+    // to the file commands.
+    for (Control c : {Control::kStill, Control::kJoin, Control::kDelete, Control::kFirst, Control::kPrevious, Control::kPlay, Control::kSlow, Control::kFastForward,
                       Control::kNext, Control::kZoom, Control::kSource, Control::kDisplaySwitch}) {
       t.emplace(CommandOf(c), &CQuorbexDlg::ForwardCommand);
     }
@@ -336,16 +342,16 @@ const std::map<std::uint32_t, CQuorbexDlg::MessageHandler>& CQuorbexDlg::Message
     // The open sequence, the end of a recording, the position, slow-motion
     // steps, the popup menu, zoom clicks, docking, folder changes and a lost
     // source belong to the playback controller; the vehicle panel's close to
-    // the panels.
+    // the panels; the file worker's end and list change to the file worker.
     for (std::uint32_t m : {0x8001u, 0x8003u, 0x8005u, 0x8004u, 0x8006u, 0x825Cu, 0x825Fu, 0x8260u, 0x8261u, 0x8456u,
-                            0x84B1u, 0x8515u, 0x8578u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
+                            0x84B1u, 0x8515u, 0x8516u, 0x8517u, 0x8578u, kMessageDockView, kMessageKeepOnScreen, player::WM_PLAYER_READY,
                             player::WM_PLAYER_ENDED}) {
       t.emplace(m, &CQuorbexDlg::ForwardMessage);
     }
-    // Accepted and ignored: list double click, and until their views exist the map's, the settings dialog's and the
-    // file operations' messages, and the graph's clicks (they jump between
+    // Accepted and ignored: list double click, and until their views exist the map's and the settings dialog's
+    // messages, and the graph's clicks (they jump between
     // event points, which come with the map).
-    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x8516u, 0x8517u, 0x81F5u, 0x812Du,
+    for (std::uint32_t m : {0x8002u, 0x825Du, 0x825Eu, 0x8385u, 0x81F5u, 0x812Du,
                             0x812Eu, 0x8191u, 0x8192u}) {
       t.emplace(m, &CQuorbexDlg::IgnoreMessage);
     }

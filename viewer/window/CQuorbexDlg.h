@@ -31,6 +31,10 @@ class CInfoDlg;
 namespace viewer {
 
 class CLogoDlg;
+class DeleteCommand;
+class FileWorkerHost;
+class JoinCommand;
+class StillCommand;
 class CMovieDialog;
 class CMovieStatic;
 class InfoPanelLink;
@@ -127,6 +131,12 @@ class CQuorbexDlg : public QDialog {
   ViewModes& view_modes() { return *view_modes_; }
   // The source command (38009) and its dialog.
   SourceCommand& source_command() { return *source_command_; }
+  // The background worker of the file operations (delete, join, CSV).
+  FileWorkerHost& files() { return *files_; }
+  // Still pictures (38006), delete (38010) and join (38007).
+  StillCommand& still_command() { return *still_; }
+  DeleteCommand& delete_command() { return *delete_; }
+  JoinCommand& join_command() { return *join_; }
   library::CFilerContainerDlg* filer() const { return filer_; }
   CSkinButton* bar_button(int index) const { return bar_[static_cast<std::size_t>(index)]; }
   CSkinButton* close_button() const { return close_; }
@@ -233,6 +243,10 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<ViewModes> view_modes_;
   std::unique_ptr<SourceCommand> source_command_;
   std::unique_ptr<InfoPanelLink> panels_;
+  std::unique_ptr<FileWorkerHost> files_;
+  std::unique_ptr<StillCommand> still_;
+  std::unique_ptr<DeleteCommand> delete_;
+  std::unique_ptr<JoinCommand> join_;
 };
 
 }  // namespace viewer
