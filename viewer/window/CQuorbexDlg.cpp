@@ -30,6 +30,7 @@
 #include "viewer/skin/MessageEvent.h"
 #include "viewer/skin/UiFonts.h"
 #include "viewer/skin/UiQText.h"
+#include "viewer/window/CsvCommand.h"
 #include "viewer/window/DeleteCommand.h"
 #include "viewer/window/FileWorkerHost.h"
 #include "viewer/window/JoinCommand.h"
@@ -97,6 +98,7 @@ CQuorbexDlg::CQuorbexDlg(QWidget* parent)
   still_ = std::make_unique<StillCommand>(*this);
   delete_ = std::make_unique<DeleteCommand>(*this);
   join_ = std::make_unique<JoinCommand>(*this);
+  csv_ = std::make_unique<CsvCommand>(*this);
   playback_->sync_views().show_values = [this](const ShownValues& values) { panels_->ShowValues(values); };
   playback_->sync_views().show_speed_text = [this](std::string_view text) {
     info_->SetModeText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
@@ -324,14 +326,11 @@ const std::map<int, CQuorbexDlg::CommandHandler>& CQuorbexDlg::CommandTable() {
         {kCommandMinimise, &CQuorbexDlg::OnMinimise},
         {kCommandSize, &CQuorbexDlg::OnSize},
         {CommandOf(Control::kSettings), &CQuorbexDlg::ForwardCommand},
-        // CSV export is wired with the export; until then it is accepted and
-        // does nothing.
-        {CommandOf(Control::kCsv), &CQuorbexDlg::Ignore},
     };
     // Playback, the source dialog, zoom, the display switch and the keep-aspect
-    // toggle go to the playback controller; still pictures, join and delete
-    // to the file commands.
-    for (Control c : {Control::kStill, Control::kJoin, Control::kDelete, Control::kFirst, Control::kPrevious, Control::kPlay, Control::kSlow, Control::kFastForward,
+    // toggle go to the playback controller; still pictures, join, delete and
+    // CSV export to the file commands.
+    for (Control c : {Control::kStill, Control::kJoin, Control::kDelete, Control::kCsv, Control::kFirst, Control::kPrevious, Control::kPlay, Control::kSlow, Control::kFastForward,
                       Control::kNext, Control::kZoom, Control::kSource, Control::kDisplaySwitch}) {
       t.emplace(CommandOf(c), &CQuorbexDlg::ForwardCommand);
     }

@@ -34,6 +34,7 @@ class CInfoDlg;
 namespace viewer {
 
 class CLogoDlg;
+class CsvCommand;
 class DeleteCommand;
 class FileWorkerHost;
 class JoinCommand;
@@ -143,6 +144,8 @@ class CQuorbexDlg : public QDialog {
   StillCommand& still_command() { return *still_; }
   DeleteCommand& delete_command() { return *delete_; }
   JoinCommand& join_command() { return *join_; }
+  // The list CSV (38012).
+  CsvCommand& csv_command() { return *csv_; }
   library::CFilerContainerDlg* filer() const { return filer_; }
   CSkinButton* bar_button(int index) const { return bar_[static_cast<std::size_t>(index)]; }
   CSkinButton* close_button() const { return close_; }
@@ -264,6 +267,7 @@ class CQuorbexDlg : public QDialog {
   std::unique_ptr<StillCommand> still_;
   std::unique_ptr<DeleteCommand> delete_;
   std::unique_ptr<JoinCommand> join_;
+  std::unique_ptr<CsvCommand> csv_;
 };
 
 }  // namespace viewer

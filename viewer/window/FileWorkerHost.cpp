@@ -76,9 +76,11 @@ FileWorkerHost::FileWorkerHost(CQuorbexDlg& window)
     if (pending_frame_ < 0) return;
     const int frame = pending_frame_;
     pending_frame_ = -1;
+    // Paused at the frame it showed, as the operation found it.
     player::ViewPair& views = window_.views();
-    if (views.state() == player::MovieView::ViewState::kPlaying) views.Pause();
+    views.Pause();
     views.ShowFrame(frame);
+    window_.SetPlayButton(false);
   };
 }
 
@@ -201,9 +203,12 @@ void FileWorkerHost::OnEnd() {
   }
   const int rows = static_cast<int>(window_.filer()->list()->rows().size());
   const bool closed = !views.opened(0) && !views.opened(1);
-  const bool reopen = resume_ == Resume::kReopenAtPosition || (resume_ == Resume::kReopen && closed);
+  // A recording the operation did not close (it was cancelled first) stays
+  // as it is, paused where it was.
+  const bool reopen = closed && resume_ != Resume::kNone;
   if (reopen && resume_row_ >= 0 && resume_row_ < rows) {
-    pending_frame_ = resume_ == Resume::kReopenAtPosition ? resume_frame_ : -1;
+    // At frame 0 it simply opens stopped there.
+    pending_frame_ = resume_ == Resume::kReopenAtPosition && resume_frame_ > 0 ? resume_frame_ : -1;
     platform::NamedMutexLock lock(*cache_mutex_);
     window_.opener().Select(resume_row_, false, false);
   }

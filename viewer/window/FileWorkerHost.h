@@ -41,7 +41,8 @@ class FileWorkerHost {
     // Its players were closed for the operation: open the current row
     // again, stopped at its start.
     kReopen,
-    // Open it again, go back to the frame it showed and pause there.
+    // When its players were closed: open it again, go back to the frame it
+    // showed and pause there.
     kReopenAtPosition,
   };
   // Runs the file selection dialog modally; QDialog::Accepted on OK.
