@@ -98,8 +98,9 @@ MapController::~MapController() {
   window_.filer()->scanner().on_entries_changed = std::move(previous_entries_changed_);
 }
 
-void MapController::UseFactory(MapWindowFactory factory) {
+void MapController::UseFactory(MapWindowFactory factory, std::optional<MapWindowKind> kind) {
   factory_ = std::move(factory);
+  if (kind) kind_ = *kind;
   MakeMapWindow();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "mapview/CGoogleMapDlgWrap.h"
@@ -39,8 +40,9 @@ class MapController {
   MapController(const MapController&) = delete;
   MapController& operator=(const MapController&) = delete;
 
-  // Makes the map window again with factory (the kind stays).
-  void UseFactory(MapWindowFactory factory);
+  // Makes the map window again with factory, of the kind given (the
+  // kind stays when none is).
+  void UseFactory(MapWindowFactory factory, std::optional<MapWindowKind> kind = std::nullopt);
   // The connection monitor's flag: whether the tile server can be reached.
   void SetTilesReachable(std::function<int()> reachable);
   // Draws the current recording's track and event points again (the group

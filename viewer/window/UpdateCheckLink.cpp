@@ -6,12 +6,11 @@
 #include "maintenance/UpdateVersion.h"
 #include "maintenance/ui/CUpdateDialog.h"
 #include "viewer/window/CQuorbexDlg.h"
+#include "viewer/window/MapController.h"
 #include "viewer/window/WindowHooks.h"
 
 namespace viewer {
 namespace {
-
-constexpr std::uint32_t kMapPageReady = 0x812D;
 
 QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -27,7 +26,7 @@ UpdateCheckLink::UpdateCheckLink(CQuorbexDlg& window, std::string_view tile_temp
     QMetaObject::invokeMethod(&window_, [this, message] { ShowUpdate(message); }, Qt::QueuedConnection);
   };
   connection_->StartMonitor(tile_template);
-  ChainMessage(window_, [this](const platform::Message& m) { OnMessage(m); });
+  ChainAfter(window_.on_playback_tick, [this] { OnPlaybackTick(); });
   ChainAfter(window_.on_shutdown, [this] { connection_->Destroy(); });
 }
 
@@ -38,8 +37,11 @@ UpdateCheckLink::~UpdateCheckLink() {
 
 maintenance::CUpdateDialog* UpdateCheckLink::dialog() const { return dialog_; }
 
-void UpdateCheckLink::OnMessage(const platform::Message& m) {
-  if (m.message != kMapPageReady) return;
+void UpdateCheckLink::OnPlaybackTick() {
+  // Once, while a recording is open and the map page has built its map: the
+  // source's firmware version is known by then.
+  if (started_ || !window_.map().wrap().page_ready()) return;
+  started_ = true;
   connection_->StartUpdateCheck(window_.filer()->scanner().firmware_version());
 }
 

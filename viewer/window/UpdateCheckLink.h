@@ -16,8 +16,8 @@ class CQuorbexDlg;
 
 // The main window's side of the network workers: the connection monitor
 // starts with the window on the map's tile address; the update check starts
-// once, on the first map page ready message (0x812D, which the other
-// handlers still see), with the current source's firmware version; its
+// once, on the first playback tick that finds the map page ready (so a
+// recording is open and its source's firmware version is known); its
 // message comes back to the UI thread and opens the update dialog. The
 // window's shutdown ends both workers.
 class UpdateCheckLink {
@@ -35,12 +35,13 @@ class UpdateCheckLink {
   maintenance::CUpdateDialog* dialog() const;
 
  private:
-  void OnMessage(const platform::Message& m);
+  void OnPlaybackTick();
   void ShowUpdate(const std::string& message);
 
   CQuorbexDlg& window_;
   std::unique_ptr<maintenance::CInetConnectionAsync> connection_;
   QPointer<maintenance::CUpdateDialog> dialog_;
+  bool started_ = false;
 };
 
 }  // namespace viewer

@@ -58,7 +58,7 @@ class MapInWindow : public RecordingOpening {
       made_.push_back(window.get());
       mapview::MapWindow* map = window.get();
       return CreatedMapWindow{std::move(window), map};
-    });
+    }, MapWindowKind::kWeb);
   }
   FakeMapWindow& Map() { return *made_.back(); }
   // The page of the current map window has built its map.

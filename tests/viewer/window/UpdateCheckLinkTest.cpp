@@ -12,6 +12,7 @@
 #include "maintenance/CInetConnectionAsync.h"
 #include "maintenance/UpdateVersion.h"
 #include "maintenance/ui/CUpdateDialog.h"
+#include "viewer/window/MapController.h"
 #include "viewer/window/UpdateCheckLink.h"
 #include "viewer/window/WindowHooks.h"
 
@@ -19,8 +20,6 @@ namespace viewer {
 namespace {
 
 using testfiles::LocalHttpServer;
-
-constexpr std::uint32_t kMapPageReady = 0x812D;
 
 std::atomic<bool> g_hang_updates{false};
 
@@ -57,7 +56,14 @@ class NetSettingsFirst {
   testfiles::TempDir settings_;
 };
 
-class UpdateCheckWiring : public NetSettingsFirst, public WindowUnderTest {};
+class UpdateCheckWiring : public NetSettingsFirst, public WindowUnderTest {
+ protected:
+  // The map page has built its map and a playback tick runs.
+  void PageReadyAndTick() {
+    window_.map().wrap().OnInitHtml();
+    window_.on_playback_tick();
+  }
+};
 
 TEST_F(UpdateCheckWiring, MonitorStartsWithTheWindow) {
   ASSERT_TRUE(WaitUntil([&] { return window_.connection().connected() == 1; }));
@@ -69,11 +75,10 @@ TEST_F(UpdateCheckWiring, FirstPageReadyStartsTheCheckWithTheCardsFirmware) {
   OpenCard(CardOf(1, 2.0));
   ASSERT_TRUE(WaitUntil([&] { return !window_.filer()->scanner().firmware_version().empty(); }));
   ASSERT_EQ(window_.filer()->scanner().firmware_version(), "1.4.2");
-  int seen_by_others = 0;
-  ChainMessage(window_, [&](const platform::Message& m) { seen_by_others += m.message == kMapPageReady; });
-  EXPECT_TRUE(updates_.request_lines().empty());  // nothing before the page is ready
+  QTest::qWait(200);
+  EXPECT_TRUE(updates_.request_lines().empty());  // nothing before a tick finds the page ready
 
-  window_.OnMessage({kMapPageReady, 0, 0});
+  PageReadyAndTick();
   ASSERT_TRUE(WaitUntil([&] { return window_.update_check().dialog() != nullptr; }));
   maintenance::CUpdateDialog* dialog = window_.update_check().dialog();
   EXPECT_TRUE(dialog->isVisible());
@@ -82,16 +87,16 @@ TEST_F(UpdateCheckWiring, FirstPageReadyStartsTheCheckWithTheCardsFirmware) {
   EXPECT_TRUE(dialog->link_control()->text().contains(
       QString::fromStdString("<a href=\"" + maintenance::FirmwarePageAddress(updates_.host_port()) + "\">")));
 
-  // Once per run: a later page ready asks nothing more.
-  window_.OnMessage({kMapPageReady, 0, 0});
+  // Once per run: later ticks and page readies ask nothing more.
+  PageReadyAndTick();
+  PageReadyAndTick();
   QTest::qWait(200);
   EXPECT_EQ(updates_.request_lines().size(), 2u);
-  EXPECT_EQ(seen_by_others, 2);
 }
 
 TEST_F(UpdateCheckWiring, ShutdownMidRequestEndsTheWorkersPromptly) {
   g_hang_updates = true;
-  window_.OnMessage({kMapPageReady, 0, 0});
+  PageReadyAndTick();
   ASSERT_TRUE(updates_.WaitForRequests(1));
   ASSERT_TRUE(window_.connection().workers_running());
   const auto start = std::chrono::steady_clock::now();
