@@ -89,18 +89,16 @@ std::filesystem::path SettingsFilePath() {
 
 bool SettingsFileExists() { return platform::Fs().Exists(SettingsFilePath()); }
 
-std::string ReadFolderIni(std::string_view section, std::string_view key) {
-  const auto text = platform::Fs().ReadWholeFile(SettingsFilePath());
-  if (!text || !*text) return "";
-  return CutToProfileLength(IniFile::Parse(**text).Get(section, key).value_or(""));
-}
-
 std::optional<std::string> ReadFolderIniIfPresent(std::string_view section, std::string_view key) {
   const auto text = platform::Fs().ReadWholeFile(SettingsFilePath());
   if (!text || !*text) return std::nullopt;
   auto value = IniFile::Parse(**text).Get(section, key);
   if (!value) return std::nullopt;
   return CutToProfileLength(*value);
+}
+
+std::string ReadFolderIni(std::string_view section, std::string_view key) {
+  return ReadFolderIniIfPresent(section, key).value_or("");
 }
 
 bool WriteFolderIni(std::string_view section, std::string_view key, std::string_view value, std::string* error) {

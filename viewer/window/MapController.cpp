@@ -206,9 +206,9 @@ void MapController::OnListChanged() {
   Reload();
 }
 
-void MapController::RebuildCurrentTrack() { wrap_->ReloadTrack(std::max(window_.filer()->current_row(), 0), false); }
+void MapController::RebuildCurrentTrack() { Reload(false); }
 
-void MapController::Reload() { wrap_->ReloadTrack(std::max(window_.filer()->current_row(), 0), true); }
+void MapController::Reload(bool group) { wrap_->ReloadTrack(std::max(window_.filer()->current_row(), 0), group); }
 
 void MapController::FollowPlayState() {
   if (shut_down_) return;

@@ -67,7 +67,8 @@ class MapController {
   // The recording has no data for the map (closed, failed, not decoded).
   void MarkNoData();
   void OnListChanged();
-  void Reload();
+  // The tracks for the current row; the list's group track too unless told not.
+  void Reload(bool group = true);
   void FollowPlayState();
   void SwapToNative();
   void Shutdown();
