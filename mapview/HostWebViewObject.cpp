@@ -37,6 +37,40 @@ std::string IntText(std::int64_t value) {
 
 constexpr char kNull[] = "null";
 
+// A position in degrees to a ten-millionth (about a centimetre, finer than the
+// recorder's thousandths of a minute), without trailing zeros: the track's
+// answer is a third shorter than with every double's shortest text, and the
+// page takes it in correspondingly faster. Written from whole numbers, which
+// is quicker than formatting the double; a value beyond any position keeps
+// its shortest text.
+void AppendDegrees(std::string& out, double degrees) {
+  constexpr std::int64_t kUnit = 10'000'000;
+  const double scaled = std::round(degrees * static_cast<double>(kUnit));
+  if (!(std::fabs(scaled) < 9e18)) {
+    AppendJsonNumber(out, degrees);
+    return;
+  }
+  std::int64_t value = static_cast<std::int64_t>(scaled);
+  if (value < 0) {
+    out += '-';
+    value = -value;
+  }
+  AppendJsonNumber(out, value / kUnit);
+  std::int64_t fraction = value % kUnit;
+  if (fraction == 0) return;
+  char digits[8] = {'.', '0', '0', '0', '0', '0', '0', '0'};
+  int length = 8;
+  while (fraction % 10 == 0) {
+    fraction /= 10;
+    --length;
+  }
+  for (int at = length - 1; fraction != 0; --at) {
+    digits[at] = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  out.append(digits, static_cast<std::size_t>(length));
+}
+
 }  // namespace
 
 std::string HostWebViewObject::GpsPointArray(const std::vector<recording::GpsSample>& samples) {
@@ -46,9 +80,9 @@ std::string HostWebViewObject::GpsPointArray(const std::vector<recording::GpsSam
   std::int64_t written = 0;
   for (const recording::GpsSample& sample : samples) {
     if (sample.fix_valid == 0 || !std::isfinite(sample.latitude) || !std::isfinite(sample.longitude)) continue;
-    AppendJsonNumber(out, sample.latitude);
+    AppendDegrees(out, sample.latitude);
     out += ',';
-    AppendJsonNumber(out, sample.longitude);
+    AppendDegrees(out, sample.longitude);
     out += ',';
     AppendJsonNumber(out, static_cast<std::int64_t>(sample.time));
     out += ',';

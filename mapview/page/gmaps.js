@@ -1,7 +1,6 @@
 // The part of the google.maps interface the map page uses, drawn with
 // Leaflet (served just before this text, with BRENNOVALE_TILES). Lines are
-// painted on canvases, one per z-index, so long tracks stay fast and keep
-// their stacking order.
+// painted on canvases, one per z-index, so they keep their stacking order.
 (function () {
   'use strict';
   var tiles = window.BRENNOVALE_TILES || {url: '', attribution: '', maxZoom: 19};
@@ -10,11 +9,176 @@
 
   L.Icon.Default.imagePath = 'leaflet/images/';
 
+  var MAX_LATITUDE = L.Projection.SphericalMercator.MAX_LATITUDE;
+
+  // Besides its degrees, a position keeps where it lies on the map's square
+  // (Web Mercator, side 1), so that a track is scaled to any zoom without
+  // projecting each point again; Leaflet's own object is made only when asked.
   function LatLng(lat, lng) {
-    this._l = L.latLng(lat, lng);
+    lat = Number(lat);
+    lng = Number(lng);
+    if (!isFinite(lat) || !isFinite(lng)) throw new Error('Invalid LatLng object: (' + lat + ', ' + lng + ')');
+    this._lat = lat;
+    this._lng = lng;
+    var sin = Math.sin(Math.max(-MAX_LATITUDE, Math.min(MAX_LATITUDE, lat)) * Math.PI / 180);
+    this._u = 0.5 + lng / 360;
+    this._v = 0.5 - Math.log((1 + sin) / (1 - sin)) / (4 * Math.PI);
+    this._ll = null;
   }
-  LatLng.prototype.lat = function () { return this._l.lat; };
-  LatLng.prototype.lng = function () { return this._l.lng; };
+  LatLng.prototype.lat = function () { return this._lat; };
+  LatLng.prototype.lng = function () { return this._lng; };
+  Object.defineProperty(LatLng.prototype, '_l', {
+    get: function () { return this._ll || (this._ll = L.latLng(this._lat, this._lng)); }
+  });
+
+  function ToLatLng(position) {
+    return position instanceof LatLng ? position : new LatLng(position.lat, position.lng);
+  }
+
+  // Segments a line keeps one box for: a view over a long track skips the
+  // boxes it does not meet.
+  var CHUNK = 64;
+
+  // A line through many positions, drawn on a canvas renderer. It scales the
+  // positions' map coordinates to the zoom instead of projecting them, keeps a
+  // box per run of segments, and draws only the runs that meet the renderer's
+  // bounds, leaving out points within the smoothing tolerance of the last one
+  // kept. A new line over a one-hour track costs one pass over its points; a
+  // pan, a pass over its boxes and the points in view.
+  var TrackLine = L.Path.extend({
+    options: {smoothFactor: 1.0},
+
+    initialize: function (points, options) {
+      L.setOptions(this, options);
+      this._points = points;
+      this._parts = [];
+      this._boxes = new Float64Array(0);
+      this._bounds = new L.LatLngBounds();
+      if (points.length === 0) return;
+      var south = Infinity, west = Infinity, north = -Infinity, east = -Infinity;
+      for (var i = 0; i < points.length; i++) {
+        var p = points[i];
+        if (p._lat < south) south = p._lat;
+        if (p._lat > north) north = p._lat;
+        if (p._lng < west) west = p._lng;
+        if (p._lng > east) east = p._lng;
+      }
+      this._bounds = L.latLngBounds([south, west], [north, east]);
+    },
+
+    getBounds: function () { return this._bounds; },
+    getLatLngs: function () { return this._points.map(function (p) { return p._l; }); },
+
+    // Positions in layer pixels as the map's latLngToLayerPoint has them:
+    // whole world pixels less the pixel origin.
+    _X: function (i) { return Math.round(this._points[i]._u * this._scale) - this._ox; },
+    _Y: function (i) { return Math.round(this._points[i]._v * this._scale) - this._oy; },
+
+    _project: function () {
+      this._rawPxBounds = null;
+      this._pxBounds = null;
+      var n = this._points.length;
+      if (n === 0) return;
+      var map = this._map;
+      var origin = map.getPixelOrigin();
+      this._scale = map.options.crs.scale(map.getZoom());
+      this._ox = origin.x;
+      this._oy = origin.y;
+      // Rounding keeps the order, so a box is its extreme points rounded.
+      var points = this._points, s = this._scale, ox = this._ox, oy = this._oy;
+      var chunks = Math.ceil((n - 1) / CHUNK);
+      var boxes = this._boxes = new Float64Array(chunks * 4);
+      var minX = this._X(0), minY = this._Y(0), maxX = minX, maxY = minY;
+      for (var c = 0; c < chunks; c++) {
+        var first = c * CHUNK, last = Math.min(first + CHUNK, n - 1);
+        var u0 = Infinity, v0 = Infinity, u1 = -Infinity, v1 = -Infinity;
+        for (var i = first; i <= last; i++) {
+          var p = points[i];
+          if (p._u < u0) u0 = p._u;
+          if (p._u > u1) u1 = p._u;
+          if (p._v < v0) v0 = p._v;
+          if (p._v > v1) v1 = p._v;
+        }
+        var x0 = boxes[c * 4] = Math.round(u0 * s) - ox;
+        var y0 = boxes[c * 4 + 1] = Math.round(v0 * s) - oy;
+        var x1 = boxes[c * 4 + 2] = Math.round(u1 * s) - ox;
+        var y1 = boxes[c * 4 + 3] = Math.round(v1 * s) - oy;
+        if (x0 < minX) minX = x0;
+        if (y0 < minY) minY = y0;
+        if (x1 > maxX) maxX = x1;
+        if (y1 > maxY) maxY = y1;
+      }
+      this._rawPxBounds = L.bounds([minX, minY], [maxX, maxY]);
+      this._updateBounds();
+    },
+
+    _updateBounds: L.Polyline.prototype._updateBounds,
+
+    _update: function () {
+      if (!this._map) return;
+      this._parts = this._pxBounds && this._pxBounds.intersects(this._renderer._bounds) ? this._VisibleParts() : [];
+      this._updatePath();
+    },
+
+    // Runs of segments whose box meets the renderer's bounds, each thinned to
+    // points more than the tolerance apart (its first and last kept), then
+    // simplified as Leaflet simplifies its own lines.
+    _VisibleParts: function () {
+      var bounds = this._renderer._bounds;
+      var minX = bounds.min.x, minY = bounds.min.y, maxX = bounds.max.x, maxY = bounds.max.y;
+      var tolerance = this.options.smoothFactor;
+      var sqTolerance = tolerance * tolerance;
+      var n = this._points.length, boxes = this._boxes, chunks = boxes.length / 4;
+      var parts = [], part = null;
+      var lx = 0, ly = 0, qx = 0, qy = 0, pending = false;
+      function End() {
+        if (part !== null && pending) part.push(new L.Point(qx, qy));
+        part = null;
+        pending = false;
+      }
+      for (var c = 0; c < chunks; c++) {
+        if (boxes[c * 4] > maxX || boxes[c * 4 + 2] < minX || boxes[c * 4 + 1] > maxY || boxes[c * 4 + 3] < minY) {
+          End();
+          continue;
+        }
+        var first = c * CHUNK, last = Math.min(first + CHUNK, n - 1);
+        var px = this._X(first), py = this._Y(first);
+        for (var i = first + 1; i <= last; i++) {
+          var x = this._X(i), y = this._Y(i);
+          if ((px > x ? px : x) >= minX && (px < x ? px : x) <= maxX && (py > y ? py : y) >= minY &&
+              (py < y ? py : y) <= maxY) {
+            if (part === null) {
+              part = [new L.Point(px, py)];
+              parts.push(part);
+              lx = px;
+              ly = py;
+            }
+            if ((x - lx) * (x - lx) + (y - ly) * (y - ly) > sqTolerance) {
+              part.push(new L.Point(x, y));
+              lx = x;
+              ly = y;
+              pending = false;
+            } else {
+              qx = x;
+              qy = y;
+              pending = true;
+            }
+          } else {
+            End();
+          }
+          px = x;
+          py = y;
+        }
+      }
+      End();
+      for (var k = 0; k < parts.length; k++) parts[k] = L.LineUtil.simplify(parts[k], tolerance);
+      return parts;
+    },
+
+    _updatePath: function () { this._renderer._updatePoly(this); },
+
+    _containsPoint: function (p) { return L.Polyline.prototype._containsPoint.call(this, p, false); }
+  });
 
   function Size(width, height) {
     this.width = width;
@@ -114,9 +278,9 @@
     if (map && this._leaflet === null) {
       var options = this.opts;
       var path = options.path || [];
-      var latlngs = new Array(path.length);
-      for (var i = 0; i < path.length; i++) latlngs[i] = path[i]._l;
-      this._leaflet = L.polyline(latlngs, {
+      var points = new Array(path.length);
+      for (var i = 0; i < path.length; i++) points[i] = ToLatLng(path[i]);
+      this._leaflet = new TrackLine(points, {
         color: options.strokeColor, opacity: options.strokeOpacity, weight: options.strokeWeight,
         interactive: options.clickable === true, renderer: map._renderer(options.zIndex)
       });

@@ -1,6 +1,8 @@
 // The map page in the browser engine, offline, against a fake sink: what
 // the page asks of the host, what it draws (read back from the page's
 // objects and from the pixels of its canvases) and what it refuses.
+#include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <ostream>
 #include <vector>
@@ -185,6 +187,43 @@ TEST_F(MapPage, GroupTrackIsHalfTransparentRedUnderTheRecording) {
   EXPECT_GT(pixel.red(), 200);
   EXPECT_GT(pixel.alpha(), 100);
   EXPECT_LT(pixel.alpha(), 160);
+}
+
+// Fixes 0.0001 degrees apart on the straight way from one corner to the
+// next, frames counting on from the track's last.
+void Leg(std::vector<recording::GpsSample>& track, double to_lat, double to_lng) {
+  const double from_lat = track.back().latitude;
+  const double from_lng = track.back().longitude;
+  const int steps = static_cast<int>(std::ceil(std::max(std::fabs(to_lat - from_lat), std::fabs(to_lng - from_lng)) / 0.0001));
+  for (int i = 1; i <= steps; ++i) {
+    track.push_back(Fix(from_lat + (to_lat - from_lat) * i / steps, from_lng + (to_lng - from_lng) * i / steps,
+                        static_cast<int>(track.size()) + 10));
+  }
+}
+
+TEST_F(MapPage, TrackLeavingTheViewAndComingBackIsNotJoinedAcrossIt) {
+  // North out of the view west of its centre, round far outside it, and
+  // back in from the south east of the centre: a line joining where the
+  // track leaves to where it comes back would cross the centre.
+  std::vector<recording::GpsSample> track{Fix(34.999, 138.998, 10)};
+  Leg(track, 35.02, 138.998);
+  Leg(track, 35.02, 139.03);
+  Leg(track, 34.98, 139.03);
+  Leg(track, 34.98, 139.002);
+  Leg(track, 35.0, 139.002);
+  sink_.group = track;
+  sink_.grid = std::vector<recording::GpsSample>{};
+  sink_.frame = 0;
+  Reload();
+  EXPECT_EQ(Count("orbitgrplist.grpline.length"), 1);
+  for (const int zoom : {16, 17}) {
+    SCOPED_TRACE(zoom);
+    Eval(QStringLiteral("g_map.setZoom(%1); g_map.panTo(new google.maps.LatLng(35.0, 139.0))").arg(zoom));
+    EXPECT_EQ(PixelAt(1, 35.0, 139.0).alpha(), 0);
+    EXPECT_GT(PixelAt(1, 35.0005, 138.998).red(), 200);
+    EXPECT_GT(PixelAt(1, 34.9995, 139.002).red(), 200);
+    EXPECT_EQ(PixelAt(1, 35.0005, 139.0).alpha(), 0);
+  }
 }
 
 struct StatusCase {
