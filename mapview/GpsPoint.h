@@ -15,8 +15,12 @@ struct GpsPoint {
   std::int32_t frame = 0;
 };
 
-// The fixes of a sample list whose valid flag is set, in list order. The
-// frame numbers of consecutive points may jump where invalid fixes were.
+// A fix the map can draw: its valid flag set and both degrees finite (a
+// damaged record can hold anything).
+bool DrawableFix(const recording::GpsSample& sample);
+
+// The drawable fixes of a sample list, in list order. The frame numbers of
+// consecutive points may jump where other fixes were.
 std::vector<GpsPoint> ValidGpsPoints(const std::vector<recording::GpsSample>& samples);
 
 }  // namespace mapview

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "mapview/GpsPoint.h"
 #include "mapview/JsonText.h"
 
 namespace mapview {
@@ -79,7 +80,7 @@ std::string HostWebViewObject::GpsPointArray(const std::vector<recording::GpsSam
   out.reserve(samples.size() * 48 + 16);
   std::int64_t written = 0;
   for (const recording::GpsSample& sample : samples) {
-    if (sample.fix_valid == 0 || !std::isfinite(sample.latitude) || !std::isfinite(sample.longitude)) continue;
+    if (!DrawableFix(sample)) continue;
     AppendDegrees(out, sample.latitude);
     out += ',';
     AppendDegrees(out, sample.longitude);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -69,6 +70,16 @@ TEST(TrackModelTest, InvalidFixesAreLeftOutOfTheTrack) {
   ASSERT_EQ(model.group_points().size(), 3u);
   EXPECT_EQ(model.group_points()[1].frame, 2);
   EXPECT_EQ(model.Lines(), (std::vector<Line>{{Kind::kGroup, 0, 2}}));
+}
+
+TEST(TrackModelTest, FixesWithoutFiniteDegreesAreLeftOutOfTheTrack) {
+  TrackModel model;
+  auto samples = Track(4);
+  samples[1].latitude = std::numeric_limits<double>::quiet_NaN();
+  samples[2].longitude = std::numeric_limits<double>::infinity();
+  model.CreateGridLine(samples);
+  ASSERT_EQ(model.grid_points().size(), 2u);
+  EXPECT_EQ(model.grid_points()[1].frame, 3);
 }
 
 TEST(TrackModelTest, AnEmptyListClearsTheOldPieces) {
