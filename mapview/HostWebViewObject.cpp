@@ -38,20 +38,28 @@ std::string IntText(std::int64_t value) {
 
 constexpr char kNull[] = "null";
 
-// A position in degrees to a ten-millionth (about a centimetre, finer than the
-// recorder's thousandths of a minute), without trailing zeros: the track's
-// answer is a third shorter than with every double's shortest text, and the
-// page takes it in correspondingly faster. Written from whole numbers, which
-// is quicker than formatting the double; a value beyond any position keeps
-// its shortest text.
-void AppendDegrees(std::string& out, double degrees) {
-  constexpr std::int64_t kUnit = 10'000'000;
+constexpr std::int64_t kUnit = 10'000'000;
+
+// A position in whole ten-millionths of a degree (about a centimetre, finer
+// than the recorder's ten-thousandths of a minute); nullopt beyond `limit`
+// degrees.
+std::optional<std::int64_t> TenMillionths(double degrees, double limit) {
   const double scaled = std::round(degrees * static_cast<double>(kUnit));
-  if (!(std::fabs(scaled) < 9e18)) {
+  if (!(std::fabs(scaled) <= limit * static_cast<double>(kUnit))) return std::nullopt;
+  return static_cast<std::int64_t>(scaled);
+}
+
+// A position to a ten-millionth of a degree without trailing zeros: the
+// track's answer is a third shorter than with every double's shortest text.
+// Written from whole numbers, which is quicker than formatting the double; a
+// value beyond any position keeps its shortest text.
+void AppendDegrees(std::string& out, double degrees) {
+  const auto units = TenMillionths(degrees, 9e11);
+  if (!units) {
     AppendJsonNumber(out, degrees);
     return;
   }
-  std::int64_t value = static_cast<std::int64_t>(scaled);
+  std::int64_t value = *units;
   if (value < 0) {
     out += '-';
     value = -value;
@@ -76,8 +84,8 @@ void AppendDegrees(std::string& out, double degrees) {
 
 std::string HostWebViewObject::GpsPointArray(const std::vector<recording::GpsSample>& samples) {
   std::string out = "[";
-  // About 42 characters a fix: two shortest doubles and a frame number.
-  out.reserve(samples.size() * 48 + 16);
+  // About 30 characters a fix: two positions and a frame number.
+  out.reserve(samples.size() * 32 + 16);
   std::int64_t written = 0;
   for (const recording::GpsSample& sample : samples) {
     if (!DrawableFix(sample)) continue;
@@ -94,13 +102,48 @@ std::string HostWebViewObject::GpsPointArray(const std::vector<recording::GpsSam
   return out;
 }
 
-std::optional<std::string> HostWebViewObject::Call(std::string_view method, std::string_view json_args) {
-  const auto args = ParseJsonArgs(json_args);
-  if (!args) return std::nullopt;
-  return Dispatch(method, *args);
+std::string HostWebViewObject::PackedGpsPointArray(const std::vector<recording::GpsSample>& samples) {
+  // Sums of differences stay exact in the page's doubles far beyond 1000
+  // degrees; anything farther is no position and goes as the plain array.
+  constexpr double kLimit = 1000.0;
+  std::string out = "{\"packed\":[";
+  out.reserve(samples.size() * 12 + 32);
+  const std::size_t count_at = out.size();
+  std::int64_t fixes = 0;
+  std::int64_t last[3] = {0, 0, 0};
+  for (const recording::GpsSample& sample : samples) {
+    if (!DrawableFix(sample)) continue;
+    const auto lat = TenMillionths(sample.latitude, kLimit);
+    const auto lng = TenMillionths(sample.longitude, kLimit);
+    if (!lat || !lng) return GpsPointArray(samples);
+    const std::int64_t values[3] = {*lat, *lng, static_cast<std::int64_t>(sample.time)};
+    for (int i = 0; i < 3; ++i) {
+      out += ',';
+      AppendJsonNumber(out, values[i] - last[i]);
+      last[i] = values[i];
+    }
+    ++fixes;
+  }
+  if (fixes == 0) return "[0]";
+  std::string count;
+  AppendJsonNumber(count, fixes);
+  out.insert(count_at, count);
+  out += "]}";
+  return out;
 }
 
-std::optional<std::string> HostWebViewObject::Dispatch(std::string_view method, const std::vector<JsonArg>& args) {
+std::optional<std::string> HostWebViewObject::Call(std::string_view method, std::string_view json_args,
+                                                   TrackForm form) {
+  const auto args = ParseJsonArgs(json_args);
+  if (!args) return std::nullopt;
+  return Dispatch(method, *args, form);
+}
+
+std::optional<std::string> HostWebViewObject::Dispatch(std::string_view method, const std::vector<JsonArg>& args,
+                                                       TrackForm form) {
+  const auto track = [form](const std::vector<recording::GpsSample>& samples) {
+    return form == TrackForm::kPacked ? PackedGpsPointArray(samples) : GpsPointArray(samples);
+  };
   if (method == "TestMethod") {
     if (args.size() != 2 || !std::holds_alternative<std::string>(args[0])) return std::nullopt;
     const auto number = IntArg(args[1]);
@@ -128,14 +171,14 @@ std::optional<std::string> HostWebViewObject::Dispatch(std::string_view method, 
     if (args.size() != 1) return std::nullopt;
     if (sink_ == nullptr) return kNull;
     const auto samples = sink_->GetGridData();
-    return samples ? GpsPointArray(*samples) : kNull;
+    return samples ? track(*samples) : kNull;
   }
   if (!args.empty()) {
     return std::nullopt;
   }
   if (method == "JS2C_ConnectTest") return sink_ ? IntText(sink_->ConnectTest()) : kNull;
   if (method == "JS2C_GetMapURL") return sink_ ? JsonString(sink_->GetMapURL()) : kNull;
-  if (method == "JS2C_GetGPSData") return sink_ ? GpsPointArray(sink_->GetGPSData()) : kNull;
+  if (method == "JS2C_GetGPSData") return sink_ ? track(sink_->GetGPSData()) : kNull;
   if (method == "JS2C_GetRelJpgNum") return sink_ ? JsonString(IntText(sink_->GetRelJpgNum())) : kNull;
   if (method == "JS2C_OnInitHtml") {
     if (sink_ != nullptr) sink_->OnInitHtml();

@@ -18,6 +18,26 @@
     if (messages.length < 10) messages.push('unhandled rejection: ' + String(event.reason));
   });
 
+  // A track the host packed (see the host object): n fixes, positions in
+  // ten-millionths of a degree, each fix after the first as differences.
+  // Unpacked into [lat, lng, frame, ..., count], the array the page asks for.
+  function Unpack(packed) {
+    var n = packed[0];
+    if (!Number.isInteger(n) || n < 1 || packed.length !== 3 * n + 1) throw new Error('malformed track');
+    var out = new Array(3 * n + 1);
+    var lat = 0, lng = 0, frame = 0;
+    for (var i = 0; i < n; i++) {
+      lat += packed[3 * i + 1];
+      lng += packed[3 * i + 2];
+      frame += packed[3 * i + 3];
+      out[3 * i] = lat / 1e7;
+      out[3 * i + 1] = lng / 1e7;
+      out[3 * i + 2] = frame;
+    }
+    out[3 * n] = 3 * n;
+    return out;
+  }
+
   function Call(method, args) {
     var request = new XMLHttpRequest();
     request.open('GET', 'brennovale://map/call/' + encodeURIComponent(method) + '?args=' +
@@ -27,7 +47,9 @@
     } catch (e) {
       throw new Error('host call ' + method + ' failed');
     }
-    return JSON.parse(request.responseText);
+    var answer = JSON.parse(request.responseText);
+    if (answer !== null && typeof answer === 'object' && Array.isArray(answer.packed)) return Unpack(answer.packed);
+    return answer;
   }
 
   var sample = new Proxy({}, {

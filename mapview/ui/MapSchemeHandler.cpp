@@ -71,7 +71,7 @@ void MapSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
     const std::string method = path.mid(static_cast<qsizetype>(sizeof kCallPrefix - 1)).toStdString();
     const QUrlQuery query(url);
     const std::string args = query.queryItemValue(QStringLiteral("args"), QUrl::FullyDecoded).toStdString();
-    const auto answer = host_ ? host_->Call(method, args) : std::nullopt;
+    const auto answer = host_ ? host_->Call(method, args, HostWebViewObject::TrackForm::kPacked) : std::nullopt;
     if (!answer) {
       job->fail(QWebEngineUrlRequestJob::RequestFailed);
       return;

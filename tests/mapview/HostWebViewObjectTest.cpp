@@ -47,6 +47,19 @@ TEST(GpsPointArray, RoundingCarriesSignsAndZerosLikeNumbers) {
   EXPECT_EQ(HostWebViewObject::GpsPointArray({Fix(1e300, -1e300, 3)}), "[1e+300,-1e+300,3,3]");
 }
 
+TEST(PackedGpsPointArray, FirstFixWholeThenDifferencesInTenMillionths) {
+  const std::vector<recording::GpsSample> samples{Fix(35.5, 139.25, 0), Fix(10, 10, 3, 0), Fix(-33.875, -70.125, 7)};
+  EXPECT_EQ(HostWebViewObject::PackedGpsPointArray(samples),
+            "{\"packed\":[2,355000000,1392500000,0,-693750000,-2093750000,7]}");
+}
+
+TEST(PackedGpsPointArray, NothingToDrawOrNoPositionFallsBackToTheArray) {
+  EXPECT_EQ(HostWebViewObject::PackedGpsPointArray({}), "[0]");
+  EXPECT_EQ(HostWebViewObject::PackedGpsPointArray({Fix(35, 139, 0, 0)}), "[0]");
+  const std::vector<recording::GpsSample> far{Fix(35, 139, 0), Fix(1e12, 139, 1)};
+  EXPECT_EQ(HostWebViewObject::PackedGpsPointArray(far), HostWebViewObject::GpsPointArray(far));
+}
+
 class HostCall : public ::testing::Test {
  protected:
   HostCall() { host_.set_sink(&sink_); }
@@ -62,6 +75,9 @@ TEST_F(HostCall, AnswersEachMethodWithItsJsonResult) {
   EXPECT_EQ(host_.Call("JS2C_GetMapURL", "[]"), "\"brennovale://map/gmaps.js?callback=loadLibs\"");
   EXPECT_EQ(host_.Call("JS2C_GetGPSData", "[]"), "[1.5,2.5,0,3]");
   EXPECT_EQ(host_.Call("JS2C_GetRelJpgNum", "[]"), "\"42\"");
+  EXPECT_EQ(host_.Call("JS2C_GetGPSData", "[]", HostWebViewObject::TrackForm::kPacked),
+            "{\"packed\":[1,15000000,25000000,0]}");
+  EXPECT_EQ(host_.Call("JS2C_GetRelJpgNum", "[]", HostWebViewObject::TrackForm::kPacked), "\"42\"");
   EXPECT_EQ(host_.Call("JS2C_OnInitHtml", "[]"), "null");
   EXPECT_EQ(sink_.init_html, 1);
   EXPECT_EQ(host_.Call("JS2C_SetSend", "[]"), "null");

@@ -7,9 +7,12 @@
 #include <ostream>
 #include <vector>
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QWebEngineView>
 
 #include "MapPageFixture.h"
+#include "mapview/HostWebViewObject.h"
 
 namespace mapview {
 namespace {
@@ -125,6 +128,22 @@ TEST_F(MapPage, SingleFixIsOnePieceWithTheMarkerOnIt) {
   const QPointF marker = MarkerPosition();
   EXPECT_DOUBLE_EQ(marker.x(), -12.0461);
   EXPECT_DOUBLE_EQ(marker.y(), -77.0428);
+}
+
+TEST_F(MapPage, PackedTracksReachThePageAsTheArrayReadsBack) {
+  // Through the shim the page gets the very numbers the plain array's text
+  // reads as.
+  sink_.group = std::vector<recording::GpsSample>{Fix(35.6812361, 139.7671249, 1), Fix(35.68124, 139.76713, 2),
+                                                  Fix(-0.0000001, 0.0, 3), Fix(-33.8751234, -70.1250001, 3),
+                                                  Fix(89.9999999, -179.9999999, 250000), Fix(1, 2, 9, 0)};
+  const QJsonArray page = QJsonDocument::fromJson(Eval("JSON.stringify(host.JS2C_GetGPSData())").toByteArray()).array();
+  const QJsonArray text =
+      QJsonDocument::fromJson(QByteArray::fromStdString(HostWebViewObject::GpsPointArray(sink_.group))).array();
+  ASSERT_EQ(page.size(), 16);
+  ASSERT_EQ(text.size(), 16);
+  for (qsizetype i = 0; i < page.size(); ++i) EXPECT_EQ(page[i].toDouble(), text[i].toDouble()) << i;
+  sink_.grid = std::vector<recording::GpsSample>{};
+  EXPECT_EQ(Eval("JSON.stringify(host.JS2C_GetGridData(0))").toString(), QStringLiteral("[0]"));
 }
 
 TEST_F(MapPage, PositionsKeepDoublePrecision) {
