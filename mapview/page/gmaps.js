@@ -53,28 +53,7 @@
       this._points = points;
       this._parts = [];
       this._boxes = new Float64Array(0);
-      this._bounds = null;
     },
-
-    // Made when asked: drawing never needs it.
-    getBounds: function () {
-      if (this._bounds !== null) return this._bounds;
-      var points = this._points;
-      this._bounds = new L.LatLngBounds();
-      if (points.length === 0) return this._bounds;
-      var south = Infinity, west = Infinity, north = -Infinity, east = -Infinity;
-      for (var i = 0; i < points.length; i++) {
-        var p = points[i];
-        if (p._lat < south) south = p._lat;
-        if (p._lat > north) north = p._lat;
-        if (p._lng < west) west = p._lng;
-        if (p._lng > east) east = p._lng;
-      }
-      this._bounds = L.latLngBounds([south, west], [north, east]);
-      return this._bounds;
-    },
-
-    getLatLngs: function () { return this._points.map(function (p) { return p._l; }); },
 
     // Positions in layer pixels as the map's latLngToLayerPoint has them:
     // whole world pixels less the pixel origin.
