@@ -106,6 +106,10 @@ int RearFrameOfMoment(int front_frame, double front_fps, double rear_fps) {
                           (std::int64_t{front_scale} * rear_delta));
 }
 
+int FramesOutside(int frame, int low, int high) { return frame < low ? low - frame : frame > high ? frame - high : 0; }
+
+int StarvedLagFrames(double speed, double fps) { return 2 + static_cast<int>(std::ceil(0.3 * speed * fps)); }
+
 std::vector<Sample> SampleStrips(MovieView& view, std::chrono::milliseconds duration,
                                  std::chrono::milliseconds period) {
   std::vector<Sample> samples;

@@ -49,6 +49,13 @@ double MeanDifference(const QImage& a, const QImage& b);
 // timescales (f itself at equal rates).
 int RearFrameOfMoment(int front_frame, double front_fps, double rear_fps);
 
+// How far frame lies outside [low, high]; 0 inside.
+int FramesOutside(int frame, int low, int high);
+// Frames of a camera at fps that one picture may stay behind its clock at
+// speed on a machine starved of processor time (seen up to about 220 ms of
+// wall time with every core busy): a bound for single samples only.
+int StarvedLagFrames(double speed, double fps);
+
 // What was on screen at one moment of a playing view.
 struct Sample {
   std::chrono::steady_clock::time_point at;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <thread>
 
 #include "ScreenReading.h"
@@ -96,10 +95,10 @@ class Pair : public ::testing::Test {
   }
   // Most samples show both cameras at the same moment, give or take
   // tolerance rear frames, and none is further off than a picture delayed
-  // on a machine starved of processor time (up to about 300 ms of wall
-  // time at that rate); returns how far the front view got.
-  static int ExpectSameMoment(const std::vector<PairSample>& samples, int tolerance, double rate = 1.0) {
-    const int starved = tolerance + 2 + static_cast<int>(std::ceil(0.3 * rate * 15));
+  // on a machine starved of processor time; returns how far the front view
+  // got.
+  static int ExpectSameMoment(const std::vector<PairSample>& samples, int tolerance, double speed = 1.0) {
+    const int starved = tolerance + screen::StarvedLagFrames(speed, 15);
     int furthest = -1, counted = 0, in_step = 0;
     for (const PairSample& s : samples) {
       EXPECT_GE(s.front_before, 0);
@@ -107,7 +106,7 @@ class Pair : public ::testing::Test {
       if (s.front_before < 0 || s.rear < 0 || s.front_after < 0) continue;
       const int low = RearFrameOfMoment(std::min(s.front_before, s.front_after), 30, 15);
       const int high = RearFrameOfMoment(std::max(s.front_before, s.front_after), 30, 15);
-      const int off = std::max({0, low - s.rear, s.rear - high});
+      const int off = screen::FramesOutside(s.rear, low, high);
       ++counted;
       in_step += off <= tolerance;
       EXPECT_LE(off, starved) << "front " << s.front_before << "/" << s.front_after << " with rear " << s.rear;
